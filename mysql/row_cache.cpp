@@ -1,0 +1,161 @@
+// Packing rows into blocks and reading their columns back.
+//
+// A row is: one byte giving the width (1, 2 or 4) of the end offsets, the
+// null bitmap, the fixed-width values, the end offset of every variable
+// value, then the variable bytes one after another.
+#include "mysql/row_cache.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr size_t kBlockSize = 1 << 20;
+
+size_t FixedWidth(TInternalType type) {
+  switch (type) {
+    case TInternalType::Int16:
+    case TInternalType::Word:
+    case TInternalType::Boolean:
+      return 2;
+    case TInternalType::Int32:
+      return 4;
+    default:
+      return 8;
+  }
+}
+
+uint32_t ReadOffset(const char* at, int width) {
+  if (width == 1) return static_cast<uint8_t>(*at);
+  if (width == 2) {
+    uint16_t v;
+    std::memcpy(&v, at, 2);
+    return v;
+  }
+  uint32_t v;
+  std::memcpy(&v, at, 4);
+  return v;
+}
+
+void WriteOffset(char* at, int width, uint32_t value) {
+  if (width == 1) {
+    *at = static_cast<char>(value);
+  } else if (width == 2) {
+    uint16_t v = static_cast<uint16_t>(value);
+    std::memcpy(at, &v, 2);
+  } else {
+    std::memcpy(at, &value, 4);
+  }
+}
+
+}  // namespace
+
+bool IsVariableType(TInternalType type) {
+  switch (type) {
+    case TInternalType::Text:
+    case TInternalType::Memo:
+    case TInternalType::Blob:
+    case TInternalType::Bytes:
+    case TInternalType::VarBytes:
+      return true;
+    default:
+      return false;
+  }
+}
+
+TRowLayout::TRowLayout(const std::vector<TInternalType>& types) : FTypes(types) {
+  FNullBytes = (types.size() + 7) / 8;
+  for (TInternalType type : types) {
+    bool variable = IsVariableType(type);
+    FVariable.push_back(variable);
+    if (variable) {
+      FSlots.push_back(static_cast<uint32_t>(FVarCount++));
+    } else {
+      FSlots.push_back(static_cast<uint32_t>(FFixedSize));
+      FFixedSize += FixedWidth(type);
+    }
+  }
+}
+
+TRowBuilder::TRowBuilder(const TRowLayout& layout)
+    : FLayout(&layout),
+      FNulls(layout.NullBytes()),
+      FFixed(layout.FixedSize()),
+      FVars(layout.VarCount()) {}
+
+void TRowBuilder::Reset() {
+  std::fill(FNulls.begin(), FNulls.end(), 0);
+  std::fill(FFixed.begin(), FFixed.end(), 0);
+  std::fill(FVars.begin(), FVars.end(), std::string_view());
+}
+
+void TRowBuilder::SetNull(int column) {
+  FNulls[column >> 3] |= static_cast<uint8_t>(1u << (column & 7));
+}
+
+void TRowBuilder::SetVar(int column, const char* data, size_t length) {
+  FVars[FLayout->Slot(column)] = std::string_view(data, length);
+}
+
+void TRowCache::Append(const TRowBuilder& row) {
+  size_t var_bytes = 0;
+  for (const auto& v : row.FVars) var_bytes += v.size();
+  int width = var_bytes <= 0xFF ? 1 : var_bytes <= 0xFFFF ? 2 : 4;
+  size_t head = 1 + FLayout.NullBytes() + FLayout.FixedSize();
+  size_t size = head + FLayout.VarCount() * width + var_bytes;
+
+  char* out = Allocate(size);
+  out[0] = static_cast<char>(width);
+  if (!row.FNulls.empty()) std::memcpy(out + 1, row.FNulls.data(), row.FNulls.size());
+  if (!row.FFixed.empty()) {
+    std::memcpy(out + 1 + FLayout.NullBytes(), row.FFixed.data(), row.FFixed.size());
+  }
+  char* ends = out + head;
+  char* bytes = ends + FLayout.VarCount() * width;
+  uint32_t end = 0;
+  for (const auto& v : row.FVars) {
+    if (!v.empty()) std::memcpy(bytes + end, v.data(), v.size());
+    end += static_cast<uint32_t>(v.size());
+    WriteOffset(ends, width, end);
+    ends += width;
+  }
+  FRows.push_back(out);
+}
+
+std::string_view TRowCache::Var(const char* row, int column) const {
+  int width = row[0];
+  uint32_t index = FLayout.Slot(column);
+  const char* ends = row + 1 + FLayout.NullBytes() + FLayout.FixedSize();
+  const char* bytes = ends + FLayout.VarCount() * width;
+  uint32_t end = ReadOffset(ends + index * width, width);
+  uint32_t begin = index == 0 ? 0 : ReadOffset(ends + (index - 1) * width, width);
+  return std::string_view(bytes + begin, end - begin);
+}
+
+char* TRowCache::Allocate(size_t size) {
+  if (size > FFreeLeft) {
+    size_t block = std::max(size, kBlockSize);
+    FBlocks.push_back(std::make_unique_for_overwrite<char[]>(block));
+    FBlockSizes.push_back(block);
+    FFree = FBlocks.back().get();
+    FFreeLeft = block;
+  }
+  char* out = FFree;
+  FFree += size;
+  FFreeLeft -= size;
+  return out;
+}
+
+void TRowCache::Clear() {
+  FRows.clear();
+  FRows.shrink_to_fit();
+  FBlocks.clear();
+  FBlockSizes.clear();
+  FFree = nullptr;
+  FFreeLeft = 0;
+}
+
+size_t TRowCache::BytesHeld() const {
+  size_t total = FRows.capacity() * sizeof(const char*);
+  for (size_t size : FBlockSizes) total += size;
+  return total;
+}
