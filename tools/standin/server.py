@@ -1,0 +1,83 @@
+"""TCP side of the stand-in: accepts connections, one request each, and carries out outcomes.
+
+Each connection runs on a thread of its own, so a request held by a "hang" or
+"delay" fault does not hold up the others. serve() runs until SIGTERM or
+SIGINT and then returns; held requests are released and closed.
+"""
+import signal
+import socket
+import socketserver
+import struct
+import sys
+import threading
+import traceback
+
+from . import app, wire
+
+READ_TIMEOUT_S = 30
+
+
+class _Handler(socketserver.StreamRequestHandler):
+    def handle(self):
+        self.request.settimeout(READ_TIMEOUT_S)
+        platform = self.server.platform
+        try:
+            request = wire.read_request(self.rfile)
+        except wire.BadRequest as error:
+            self._answer(app.json_outcome(error.status, {"success": False, "error": error.message}))
+            return
+        except OSError:
+            return
+        if request is None:
+            return
+        try:
+            outcome = platform.handle(request)
+        except Exception as error:  # a fault of the stand-in itself: say so, do not hang the client
+            traceback.print_exc(file=sys.stderr)
+            outcome = app.json_outcome(500, {"success": False, "error": "stand-in failure: %s" % error})
+        if self.server.verbose:
+            print("%s %s -> %s" % (request.method, request.target, outcome.status or outcome.action),
+                  file=sys.stderr, flush=True)
+        if outcome.delay_ms and self.server.stopping.wait(outcome.delay_ms / 1000.0):
+            return
+        if outcome.action == "hang":
+            self.server.stopping.wait(None if outcome.hang_ms is None else outcome.hang_ms / 1000.0)
+        elif outcome.action == "close":
+            if outcome.reset:
+                self.request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.request.close()
+        else:
+            self._answer(outcome)
+
+    def _answer(self, outcome):
+        try:
+            wire.write_answer(self.wfile, outcome.status, outcome.body, app.JSON_TYPE, outcome.headers)
+        except OSError:
+            pass
+
+
+class _Server(socketserver.ThreadingTCPServer):
+    allow_reuse_address = True
+    daemon_threads = True
+    block_on_close = False
+
+
+def serve(platform, host, port, on_listening, verbose=False):
+    """Serves until SIGTERM or SIGINT; on_listening(port) is called once the socket listens."""
+    server = _Server((host, port), _Handler)
+    server.platform = platform
+    server.verbose = verbose
+    server.stopping = threading.Event()
+
+    def stop(signum, frame):
+        server.stopping.set()
+        threading.Thread(target=server.shutdown, daemon=True).start()
+
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
+    try:
+        on_listening(server.server_address[1])
+        server.serve_forever(poll_interval=0.1)
+    finally:
+        server.stopping.set()
+        server.server_close()
