@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -68,8 +69,11 @@ class TDbReader {
   int32_t FindGuardId(int32_t team_id) const;
 
  private:
-  // Replaces the query's statement and runs it; raises what the query raises.
-  void Run(const std::string& statement);
+  // Replaces the query's statement, runs it and calls `read_row` on each row
+  // in the server's order. Any error ends the walk: false, with the error's
+  // message in `error_message` when one is given.
+  bool ForEachRow(const std::string& statement, const std::function<void()>& read_row,
+                  std::string* error_message = nullptr);
   // Field i of the current row, read as text and escaped.
   std::string EscapedText(int column) const;
   int32_t Integer(int column) const;
