@@ -25,6 +25,7 @@ class _Handler(socketserver.StreamRequestHandler):
             request = wire.read_request(self.rfile)
         except wire.BadRequest as error:
             self._answer(app.json_outcome(error.status, {"success": False, "error": error.message}))
+            self._drain()
             return
         except OSError:
             return
@@ -48,6 +49,16 @@ class _Handler(socketserver.StreamRequestHandler):
                 self.request.close()
         else:
             self._answer(outcome)
+
+    def _drain(self):
+        # Unread request bytes would turn our close into a reset that can destroy the answer.
+        try:
+            self.request.shutdown(socket.SHUT_WR)
+            self.request.settimeout(0.5)
+            while self.request.recv(65536):
+                pass
+        except OSError:
+            pass
 
     def _answer(self, outcome):
         try:
