@@ -1,0 +1,30 @@
+// TIdBasicAuthentication: the credential record of HTTP Basic authorization.
+// Made once from a user name and password and kept by the request for the
+// life of the session; its value does not follow later changes of the
+// request's Username or Password. One thread at a time.
+#pragma once
+
+#include <string>
+
+#include "http/header_list.h"
+
+class TIdBasicAuthentication {
+ public:
+  TIdBasicAuthentication(const std::string& username, const std::string& password);
+
+  // The user name and password as read back from the record's own list
+  // (blanks and control characters trimmed from both ends).
+  std::string Username() const { return FParams.Values("Username"); }
+  std::string Password() const { return FParams.Values("Password"); }
+
+  // "Basic " + Base64 of user name, ":" and password, as bytes.
+  std::string Authentication() const;
+
+  int Steps() const { return 1; }
+  int CurrentStep() const { return FCurrentStep; }
+  void Reset() { FCurrentStep = 0; }
+
+ private:
+  TIdHeaderList FParams;
+  int FCurrentStep = 0;
+};
