@@ -13,10 +13,29 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "export/sim_set.h"
 #include "platform/worker_thread.h"
 #include "source/db_options.h"
+#include "source/object_data.h"
+
+class TApiClient;
+class TDbReader;
+class TLogger;
+
+// How a run ended, for owners that need more than IsRunning.
+enum class TRunEnd {
+  NotEnded,        // still working, never started, or left by an unexpected error
+  Completed,       // every object examined, summary written
+  Stopped,         // the terminate request cut the object loop, summary written
+  ConnectionLost,  // the target failed during an object, summary written
+  NoObjects,       // the objects could not be read, summary written (total 0)
+  EndedEarly,      // stopped at the objects group or guard step, no summary
+};
 
 class TExportThread : public platform::TWorkerThread {
  public:
@@ -24,21 +43,53 @@ class TExportThread : public platform::TWorkerThread {
   ~TExportThread() override;
 
   void SetDbOptions(const TDBoptions* options);
-  void SetTarget(const std::string& base_url, const std::string& user,
-                 const std::string& password, int32_t obj_prefix, const std::string& scode);
+  void SetTarget(const std::string& base_url, const std::string& user, const std::string& password,
+                 int32_t obj_prefix, const std::string& scode);
   void SetLogFileName(const std::string& file_name);
+  // HTTP read limit in milliseconds, 0 waiting without limit; without a call
+  // the session's own bounded default applies. Called before the run is started.
+  void SetReadTimeout(int32_t read_timeout_ms) { FReadTimeout = read_timeout_ms; }
 
   int32_t GetProgress() const { return FProgress.load(); }
   bool IsRunning() const { return FRunning.load(); }
   // Safe on the main thread while the worker waits in ReportLine, and after the run.
   std::string GetLastLine() const;
+  // Final once Finished() is true.
+  TRunEnd RunEnd() const { return FRunEnd.load(); }
 
  protected:
   void Execute() override;
 
  private:
-  // Implementation members are added by the export subsystem.
+  void RunExport();
+  void ReportLine(const std::string& line);
+  // Runs one step that talks to the target; an error of the HTTP session is
+  // reported as a lost connection and gives false.
+  template <class TStep>
+  bool TalkToTarget(TStep step);
+  // Steps 8.3 to 8.8 for one object; false when it was not exported.
+  bool ExportObject(TObjectData& object, int32_t group_id);
+  void EndEarly();
+  void Summary(int32_t total, int32_t exported, const std::string& failed,
+               const std::vector<std::string>& warnings);
+  void ReleaseRun();
+
   std::atomic<int32_t> FProgress{0};
   std::atomic<bool> FRunning{false};
+  std::unique_ptr<TDbReader> FReader;
+  const TDBoptions* FOptions = nullptr;
+  mutable std::mutex FLastLineMutex;
+  std::string FLastLine;
+  std::unique_ptr<TApiClient> FApi;  // holds the run's HTTP session
+  std::string FBaseUrl;
+  std::string FUser;
+  std::string FPassword;
+  int32_t FObjPrefix = 0;
+  std::string FScode;
+  std::unique_ptr<TLogger> FLogger;
+  std::string FLogFileName;
+  TSimSet FSimList;
+  std::optional<int32_t> FReadTimeout;
+  std::atomic<TRunEnd> FRunEnd{TRunEnd::NotEnded};
   std::function<void()> FShowLastLine;
 };

@@ -1,0 +1,49 @@
+// TApiClient: the run's client of the target platform's REST interface. It
+// owns the run's HTTP session, posts JSON documents to paths under the base
+// URL and tells every exchange through the run's report-line operation.
+// Texts are Windows-1251 on this side and UTF-8 on the wire.
+// Belongs to one run; used on the run's thread only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class TIdHTTP;
+
+class TApiClient {
+ public:
+  using TReport = std::function<void(const std::string&)>;
+
+  // `base_url` ends in "/"; `report` is the run's ReportLine.
+  TApiClient(std::string base_url, std::string user, std::string password, TReport report);
+  ~TApiClient();
+  TApiClient(const TApiClient&) = delete;
+  TApiClient& operator=(const TApiClient&) = delete;
+
+  // Creates the session with the JSON request headers and Basic
+  // authentication. `read_timeout_ms` replaces the session's read limit
+  // when given (0 waits without limit). The JSON documents go out exactly as
+  // reported: list bodies are not form-encoded.
+  void SetupHttp(std::optional<int32_t> read_timeout_ms = std::nullopt);
+
+  // Posts `document` to base URL + `path` and returns the response body in
+  // Windows-1251 (empty when it is not well-formed UTF-8). Reports the
+  // request before sending and the status line and body after. Errors of
+  // the session (an error status, a failed connection) are raised unchanged
+  // after the request's "URI: " line.
+  std::string CallApi(const std::string& path, const std::string& document);
+
+  void Report(const std::string& line) const { FReport(line); }
+  TIdHTTP& Http() { return *FHttp; }
+  const std::string& BaseUrl() const { return FBaseUrl; }
+
+ private:
+  std::string FBaseUrl;
+  std::string FUser;
+  std::string FPassword;
+  TReport FReport;
+  std::unique_ptr<TIdHTTP> FHttp;
+};

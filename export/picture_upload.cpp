@@ -1,0 +1,76 @@
+// IsPictureFile, MultipartBody and UploadPicture.
+#include "export/picture_upload.h"
+
+#include <exception>
+
+#include "export/api_client.h"
+#include "export/map_path.h"
+#include "http/session.h"
+#include "http/stream.h"
+#include "platform/files.h"
+#include "platform/numbers.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+constexpr char kBoundaryLine[] = "--MigrationPathMapBoundary\r\n";
+
+}  // namespace
+
+bool IsPictureFile(const std::string& path) {
+  if (path.size() < 5) return false;
+  std::string tail = path.substr(path.size() - 4);
+  for (char& c : tail) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return tail == ".png" || tail == ".jpg";
+}
+
+std::string MultipartBody(const std::string& file_name, const std::string& content,
+                          int32_t new_id) {
+  static const std::string kCaption = "Карта проезда";  // UTF-8 on the wire, 25 bytes
+  std::string body;
+  body.reserve(content.size() + 400);
+  body += kBoundaryLine;
+  body += "Content-Disposition: form-data; name=\"file\"; filename=\"" + file_name + "\"\r\n";
+  body += "Content-Type: image/png\r\n\r\n";
+  body += content;
+  body += "\r\n";
+  body += kBoundaryLine;
+  body += "Content-Disposition: form-data; name=\"objectId\"\r\n\r\n";
+  body += platform::IntToStr(new_id) + "\r\n";
+  body += kBoundaryLine;
+  body += "Content-Disposition: form-data; name=\"caption\"\r\n\r\n";
+  body += kCaption + "\r\n";
+  body += "--MigrationPathMapBoundary--\r\n";
+  return body;
+}
+
+void UploadPicture(TApiClient& api, const std::string& path, const std::string& map_file,
+                   int32_t new_id) {
+  static const std::string kSending = platform::Utf8ToCp1251("Отправляем файл: ");
+  static const std::string kMissing = platform::Utf8ToCp1251("Файл не найден: ");
+  static const std::string kFailed = platform::Utf8ToCp1251("Ошибка при отправке файла: ");
+
+  if (!IsPictureFile(map_file)) return;
+  api.Report(kSending + map_file);
+  const std::string file_path = MapFileSystemPath(map_file);
+  if (!platform::FileExists(file_path)) {
+    api.Report(kMissing + map_file);
+    return;
+  }
+  TIdHTTPRequest& request = api.Http().Request;
+  try {
+    request.ContentType = "multipart/form-data; boundary=MigrationPathMapBoundary";
+    request.Accept = "application/json, text/javascript, */*; q=0.01";
+    const std::string body =
+        MultipartBody(MapFileName(map_file), platform::ReadWholeFile(file_path), new_id);
+    request.ContentLength = static_cast<int32_t>(body.size());
+    const std::string response = api.Http().HttpPost(api.BaseUrl() + path, TIdStream(body));
+    api.Report(platform::Utf8ToCp1251(response));
+    api.Report(" ");
+  } catch (const std::exception& error) {
+    api.Report(kFailed + map_file + "   " + error.what());
+  }
+  request.ContentType = "application/json";
+}

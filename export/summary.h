@@ -1,0 +1,12 @@
+// The closing summary of a run: its report lines in order. Pure; callable
+// from any thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// `failed` is the failed list as the run gathers it ("Id/ExtId, " per
+// object); its last two characters are not shown.
+std::vector<std::string> SummaryLines(int32_t total, int32_t exported, const std::string& failed,
+                                      const std::vector<std::string>& warnings);
