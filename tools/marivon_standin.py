@@ -34,7 +34,9 @@ Serving
 State
   FILE (JSON) holds the groups, guard groups, guards, objects (with "card",
   "persons", "guardIds", "pictures"), pictures, fault rules and the request
-  counter; it survives restarts, so a second run finds its objects group.
+  counter; it survives restarts, so a second run finds its objects group. It
+  is rewritten after every request: made for test-sized runs (some hundred
+  requests a second), not as a benchmark responder.
   FILE.journal holds one JSON line per platform request, in arrival order:
   {"seq", "method", "target", "version", "headers": [[name, value], ...],
    "body" (text; "body_base64" holds the exact bytes when "body_utf8" is false),
@@ -55,7 +57,8 @@ Control from the shell (works with or without a running server on FILE):
       body is not UTF-8 or holds a line break
   marivon_standin.py fail    --state FILE [fault options] [--clear]
 
-Fault options (serve adds them at start-up; "fail" adds them to the state):
+Fault options ("fail" adds them to the rules in force; given to serve, they
+replace the rules kept in FILE, which otherwise stay in force across restarts):
   --fault JSON           a rule as described in standin/faults.py, e.g.
                          '{"kind": "status", "path": "restapi/objects/create-standalone/", "at": 2}'
   --fail-at N            answer the N-th request with --fail-status (500) and --fail-body
@@ -66,6 +69,16 @@ Fault options (serve adds them at start-up; "fail" adds them to the state):
   --refuse-guard N       answer the N-th create-guard with {"success": false, ...} (no id)
   --wrong-extid EXTID    answer the create-standalone of object EXTID with extId EXTID+1
   N counts the requests that match, from the moment the rule is set.
+
+Fault rules (JSON objects; standin/faults.py has the details):
+  {"kind": K, "path": P, "match": TEXT, "at": N, ...}   path/match/at optional
+  K = "status" (+ "status", "body") | "close" (+ "reset": true for a TCP reset)
+    | "hang" (+ "ms") | "delay" (+ "ms") | "refuse" (+ "body"; path defaults
+    to restapi/guards/create-guard/) | "wrong-extid" (+ "extId", "answer";
+    path defaults to restapi/objects/create-standalone/)
+  status, close and hang stand in for the request (nothing is carried out);
+  refuse answers 200 without an id and creates nothing; wrong-extid creates
+  the object and answers another extId; delay only slows the answer.
 """
 import argparse
 import base64
@@ -126,8 +139,8 @@ def _rules_from(options):
 
 
 def _parser(command):
-    parser = argparse.ArgumentParser(prog="marivon_standin.py " + command,
-                                     description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(prog="marivon_standin.py " + command, description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--state", required=True, metavar="FILE")
     if command == "serve":
         parser.add_argument("--port", type=int, default=0)
@@ -167,7 +180,9 @@ def _serve(options, store):
     if options.reset:
         store.reset()
     store.ensure_file()
-    app.set_faults(store, _rules_from(options))
+    rules = _rules_from(options)
+    if rules:
+        app.set_faults(store, rules, replace=True)
     platform = app.Platform(store, options.user, options.password, options.cookie)
 
     def listening(port):

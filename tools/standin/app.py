@@ -60,6 +60,10 @@ class Platform:
             except UnicodeEncodeError:
                 pass
 
+    def close(self):
+        """Lets a request in progress finish its state and journal writes; later ones wait for ever."""
+        self.store.close()
+
     def handle(self, request):
         if request.path.startswith(CONTROL_PREFIX):
             return self._control(request)

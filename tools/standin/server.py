@@ -2,7 +2,9 @@
 
 Each connection runs on a thread of its own, so a request held by a "hang" or
 "delay" fault does not hold up the others. serve() runs until SIGTERM or
-SIGINT and then returns; held requests are released and closed.
+SIGINT and then returns; held requests are released and closed, and a request
+that is being carried out finishes its writes first, so the state file and the
+journal are never left half written.
 """
 import signal
 import socket
@@ -92,3 +94,4 @@ def serve(platform, host, port, on_listening, verbose=False):
     finally:
         server.stopping.set()
         server.server_close()
+        platform.close()

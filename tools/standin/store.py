@@ -76,7 +76,7 @@ class Store:
     def _write(self, state):
         temporary = "%s.%d.tmp" % (self.path, os.getpid())
         with open(temporary, "w", encoding="utf-8") as file:
-            json.dump(state, file, ensure_ascii=False, indent=1)
+            file.write(json.dumps(state, ensure_ascii=False))
             file.write("\n")
         os.replace(temporary, self.path)
         self._state = state
@@ -98,6 +98,10 @@ class Store:
         """A copy of the state as it is now."""
         with self._locked():
             return json.loads(json.dumps(self._current()))
+
+    def close(self):
+        """Waits for a change in progress and bars every later one (the process is ending)."""
+        self._thread_lock.acquire()
 
     def ensure_file(self):
         """Reads (or creates) the state file, so a broken file shows at start-up."""
