@@ -23,6 +23,8 @@ def upload_body(file_bytes, object_id, file_name="карта.png".encode("cp1251
 
 
 class WholeRunTest(StandInTest):
+    start_options = ("--cookie", "SESSION=abc; Path=/")
+
     def test_a_run_is_answered_kept_and_journalled(self):
         post = self.standin.post
         sent = []
@@ -33,6 +35,7 @@ class WholeRunTest(StandInTest):
             self.assertEqual(reply.status, 200, reply.body)
             self.assertEqual(reply.headers["Connection"], "close")
             self.assertNotIn("Location", reply.headers)
+            self.assertEqual(reply.headers["Set-Cookie"], "SESSION=abc; Path=/")
             return reply.text
 
         self.assertNotIn(GROUP_NAME, call(SEARCH, SEARCH_DOC))

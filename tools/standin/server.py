@@ -71,13 +71,17 @@ class _Handler(socketserver.StreamRequestHandler):
 
 class _Server(socketserver.ThreadingTCPServer):
     allow_reuse_address = True
+    request_queue_size = 64
     daemon_threads = True
     block_on_close = False
 
 
 def serve(platform, host, port, on_listening, verbose=False):
     """Serves until SIGTERM or SIGINT; on_listening(port) is called once the socket listens."""
-    server = _Server((host, port), _Handler)
+    try:
+        server = _Server((host, port), _Handler)
+    except OSError as error:
+        raise OSError("cannot listen on %s:%d: %s" % (host, port, error.strerror or error)) from None
     server.platform = platform
     server.verbose = verbose
     server.stopping = threading.Event()
