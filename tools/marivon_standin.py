@@ -38,7 +38,7 @@ State
   is rewritten after every request: made for test-sized runs (some hundred
   requests a second), not as a benchmark responder.
   FILE.journal holds one JSON line per platform request, in arrival order:
-  {"seq", "method", "target", "version", "headers": [[name, value], ...],
+  {"seq" (number of the request since the last reset), "method", "target", "version", "headers": [[name, value], ...],
    "body" (text; "body_base64" holds the exact bytes when "body_utf8" is false),
    "status" (null when closed or held), "answer", "fault"}.
   FILE.pictures/ holds the uploaded files as <picture id>.png|.jpg|.bin.
