@@ -28,7 +28,8 @@ void TIdCookieRFC2109::Parse(std::string_view text) {
     std::string_view item = http_text::TrimView(text.substr(0, semi));
     size_t eq = item.find('=');
     std::string name(item.substr(0, eq));
-    std::string value = eq == std::string_view::npos ? std::string() : std::string(item.substr(eq + 1));
+    std::string value =
+        eq == std::string_view::npos ? std::string() : std::string(item.substr(eq + 1));
     if (first) {
       CookieName = name;
       Value = value;

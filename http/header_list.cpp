@@ -83,10 +83,11 @@ size_t TIdHeaderList::LineEnd(size_t index) const {
 std::string TIdHeaderList::ValueAt(size_t index) const {
   const std::string& line = FLines[index];
   size_t colon = line.find(':');
-  std::string value = colon == std::string::npos ? std::string() : line.substr(colon + 1);
+  std::string value(http_text::TrimView(
+      colon == std::string::npos ? std::string_view() : std::string_view(line).substr(colon + 1)));
   for (size_t i = index + 1, end = LineEnd(index); i < end; ++i) {
     value += ' ';
-    value += TrimBlanksLeft(FLines[i]);
+    value += http_text::TrimView(FLines[i]);
   }
   return std::string(http_text::TrimView(value));
 }

@@ -38,8 +38,8 @@ std::vector<std::string_view> Tokens(std::string_view text) {
   std::vector<std::string_view> tokens;
   size_t i = 0;
   while (i < text.size()) {
-    while (i < text.size() && (text[i] == ' ' || text[i] == ',' || text[i] == '-' ||
-                               text[i] == '\t')) {
+    while (i < text.size() &&
+           (text[i] == ' ' || text[i] == ',' || text[i] == '-' || text[i] == '\t')) {
       ++i;
     }
     size_t start = i;

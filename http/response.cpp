@@ -37,9 +37,8 @@ void TIdHTTPResponse::ProcessHeaders() {
   LastModified = InternetDateToLocal(RawHeaders.Values("Last-Modified"));
   std::string expires = RawHeaders.Values("Expires");
   int32_t seconds = 0;
-  Expires = http_text::TryDecimalToInt(expires, seconds)
-                ? UtcToLocal(std::time(nullptr) + seconds)
-                : InternetDateToLocal(expires);
+  Expires = http_text::TryDecimalToInt(expires, seconds) ? UtcToLocal(std::time(nullptr) + seconds)
+                                                         : InternetDateToLocal(expires);
 
   WWWAuthenticate.Clear();
   ProxyAuthenticate.Clear();

@@ -20,14 +20,22 @@ constexpr size_t kMaxResponseHeader = 64u << 20;
 
 const char* MethodName(TIdHTTPMethod method) {
   switch (method) {
-    case hmHead: return "HEAD";
-    case hmGet: return "GET";
-    case hmPost: return "POST";
-    case hmOptions: return "OPTIONS";
-    case hmTrace: return "TRACE";
-    case hmPut: return "PUT";
-    case hmDelete: return "DELETE";
-    case hmConnect: return "CONNECT";
+    case hmHead:
+      return "HEAD";
+    case hmGet:
+      return "GET";
+    case hmPost:
+      return "POST";
+    case hmOptions:
+      return "OPTIONS";
+    case hmTrace:
+      return "TRACE";
+    case hmPut:
+      return "PUT";
+    case hmDelete:
+      return "DELETE";
+    case hmConnect:
+      return "CONNECT";
   }
   return "GET";
 }

@@ -214,8 +214,7 @@ void TIdTCPConnection::TakeBuffered(size_t count, std::string& sink, size_t limi
   FStart += take;
 }
 
-void TIdTCPConnection::ReadBytes(size_t count, std::string& sink, size_t limit,
-                                 bool close_raises) {
+void TIdTCPConnection::ReadBytes(size_t count, std::string& sink, size_t limit, bool close_raises) {
   constexpr size_t kReserveAhead = 1u << 20;
   sink.reserve(sink.size() + std::min(count, kReserveAhead));
   size_t start = sink.size();
