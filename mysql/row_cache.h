@@ -86,6 +86,8 @@ class TRowCache {
   explicit TRowCache(TRowLayout layout) : FLayout(std::move(layout)) {}
   TRowCache(const TRowCache&) = delete;
   TRowCache& operator=(const TRowCache&) = delete;
+  TRowCache(TRowCache&&) = default;
+  TRowCache& operator=(TRowCache&&) = default;
 
   const TRowLayout& Layout() const { return FLayout; }
   // Packs the builder's row after the last one.

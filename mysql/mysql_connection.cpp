@@ -1,0 +1,114 @@
+// Opening and closing the protocol session of a connection.
+#include "mysql/mysql_connection.h"
+
+#include <cctype>
+
+#include "mysql/db_errors.h"
+#include "mysql/mysql_api.h"
+#include "mysql/mysql_command.h"
+#include "platform/numbers.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+constexpr uint32_t kRequestedFlags = CLIENT_FOUND_ROWS | CLIENT_MULTI_STATEMENTS;
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+int32_t VersionNumber(const std::string& text) {
+  int32_t value = 0;
+  if (!platform::TryTextToInt(text, value)) {
+    throw EConvertError("'" + text + "' is not a valid integer value");
+  }
+  return value;
+}
+
+std::string DigitRun(const std::string& text, size_t from) {
+  size_t end = from;
+  while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+  return from < text.size() ? text.substr(from, end - from) : std::string();
+}
+
+}  // namespace
+
+bool IsFatalError(int code) { return code == 1053 || code == 2003 || code == 2006 || code == 2013; }
+
+TMySQLConnection::TMySQLConnection() : FEngine(TMySQLAPIDirect::Engine()) {}
+
+TMySQLConnection::~TMySQLConnection() { Disconnect(); }
+
+void TMySQLConnection::Connect(const TMySQLConnectSettings& settings) {
+  if (FSession) return;
+  FSession = FEngine.mysql_init();
+  try {
+    FEngine.mysql_options(*FSession, MYSQL_OPT_CONNECT_TIMEOUT, settings.ConnectionTimeout);
+    bool utf8 = settings.UseUnicode || EqualsIgnoringCase(settings.Charset, "utf8");
+    std::string user = settings.Username, password = settings.Password;
+    if (utf8) {
+      FEngine.mysql_options(*FSession, MYSQL_SET_CHARSET_NAME, 0, "utf8");
+      user = platform::Cp1251ToUtf8(user);
+      password = platform::Cp1251ToUtf8(password);
+    }
+    uint32_t flags = kRequestedFlags | (settings.Compress ? CLIENT_COMPRESS : 0);
+    std::string host = settings.Server.substr(0, settings.Server.find(','));
+    if (host.empty()) host = "localhost";
+    if (!FEngine.mysql_real_connect(*FSession, host, user, password, settings.Database,
+                                    settings.Port, std::string(), flags)) {
+      RaiseLastError();
+    }
+    FServerVersion = FEngine.mysql_get_server_info(*FSession);
+    ParseServerVersion();
+
+    bool at_least_41 = FMajor > 4 || (FMajor == 4 && FMinor >= 1);
+    if (at_least_41) {
+      std::string statement;
+      if (settings.UseUnicode) {
+        statement = "SET NAMES utf8";
+      } else if (!settings.Charset.empty()) {
+        statement = "SET NAMES " + settings.Charset;
+      }
+      if (!statement.empty()) {
+        TMySQLCommand command(*this);
+        command.ExecuteDiscarding(statement, settings.ConnectionTimeout);
+      }
+    }
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+}
+
+void TMySQLConnection::ParseServerVersion() {
+  const std::string& v = FServerVersion;
+  size_t dot = v.find('.');
+  if (dot == std::string::npos) VersionNumber(std::string());  // raises: no major number
+  FMajor = VersionNumber(v.substr(0, dot));
+  std::string minor = DigitRun(v, dot + 1);
+  FMinor = VersionNumber(minor);
+  FRelease = VersionNumber(DigitRun(v, dot + 1 + minor.size() + 1));
+}
+
+void TMySQLConnection::Disconnect() {
+  if (FSession) FEngine.mysql_close(std::move(FSession));
+  FSession.reset();
+}
+
+void TMySQLConnection::SelectDatabase(const std::string& database) {
+  Check(FEngine.mysql_select_db(*FSession, database));
+}
+
+void TMySQLConnection::RaiseLastError() {
+  int code = FEngine.mysql_errno(*FSession);
+  std::string message = FEngine.mysql_error(*FSession);
+  if (IsFatalError(code)) Disconnect();
+  throw EMyError(code, message);
+}

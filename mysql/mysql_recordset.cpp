@@ -1,0 +1,301 @@
+// Column types to fields, and every fetched row into the row cache.
+#include "mysql/mysql_recordset.h"
+
+#include <algorithm>
+
+#include "mysql/db_errors.h"
+#include "mysql/mysql_api.h"
+#include "mysql/mysql_connection.h"
+#include "mysql/value_convert.h"
+
+namespace {
+
+constexpr int16_t kBinaryCharset = 63;
+
+bool IsBinaryBytes(const TMySqlFieldInfo& f, const TMyQueryOptions& options) {
+  return (f.Flags & BINARY_FLAG) && f.CharsetNr == kBinaryCharset && !options.BinaryAsString;
+}
+
+// Internal type of a column; raises for an unsupported type code.
+TInternalType InternalType(const TMySqlFieldInfo& f, const TMyQueryOptions& options,
+                           bool optimized_bigint) {
+  bool is_unsigned = (f.Flags & UNSIGNED_FLAG) != 0;
+  switch (f.Type) {
+    case 0:
+    case 246:
+    case 4:
+    case 5:
+      return TInternalType::Float;
+    case 1:
+      if (f.Length == 1 && options.EnableBoolean) return TInternalType::Boolean;
+      return is_unsigned ? TInternalType::Word : TInternalType::Int16;
+    case 2:
+      return is_unsigned ? TInternalType::Word : TInternalType::Int16;
+    case 3:
+      return is_unsigned ? TInternalType::Int64 : TInternalType::Int32;
+    case 6:
+      return TInternalType::Text;
+    case 7:
+    case 12:
+      return TInternalType::DateTime;
+    case 8:
+    case 16:
+      return optimized_bigint && f.Length < 12 ? TInternalType::Int32 : TInternalType::Int64;
+    case 9:
+      return TInternalType::Int32;
+    case 10:
+    case 14:
+      return TInternalType::Date;
+    case 11:
+      return TInternalType::Time;
+    case 13:
+      return TInternalType::Word;
+    case 15:
+    case 253:
+      return IsBinaryBytes(f, options) ? TInternalType::VarBytes : TInternalType::Text;
+    case 247:
+    case 248:
+      return TInternalType::Text;
+    case 254:
+      return IsBinaryBytes(f, options) ? TInternalType::Bytes : TInternalType::Text;
+    case 249:
+    case 250:
+    case 251:
+    case 252:
+    case 255:
+      return (f.Flags & BINARY_FLAG) ? TInternalType::Blob : TInternalType::Memo;
+    default:
+      throw EDatabaseError("Unknown MySQL datatype (" + std::to_string(f.Type) + ")");
+  }
+}
+
+TFieldType FieldTypeOf(TInternalType type) {
+  switch (type) {
+    case TInternalType::Text:
+      return TFieldType::ftString;
+    case TInternalType::Int16:
+      return TFieldType::ftSmallint;
+    case TInternalType::Word:
+      return TFieldType::ftWord;
+    case TInternalType::Int32:
+      return TFieldType::ftInteger;
+    case TInternalType::Int64:
+      return TFieldType::ftLargeint;
+    case TInternalType::Boolean:
+      return TFieldType::ftBoolean;
+    case TInternalType::Float:
+      return TFieldType::ftFloat;
+    case TInternalType::Date:
+      return TFieldType::ftDate;
+    case TInternalType::Time:
+      return TFieldType::ftTime;
+    case TInternalType::DateTime:
+      return TFieldType::ftDateTime;
+    case TInternalType::Memo:
+      return TFieldType::ftMemo;
+    case TInternalType::Blob:
+      return TFieldType::ftBlob;
+    case TInternalType::Bytes:
+      return TFieldType::ftBytes;
+    case TInternalType::VarBytes:
+      return TFieldType::ftVarBytes;
+  }
+  return TFieldType::ftString;
+}
+
+std::unique_ptr<TField> MakeField(TFieldDef def, const TRecordView& view) {
+  switch (def.DataType) {
+    case TFieldType::ftString:
+      return std::make_unique<TStringField>(std::move(def), view);
+    case TFieldType::ftMemo:
+      return std::make_unique<TMemoField>(std::move(def), view);
+    case TFieldType::ftSmallint:
+      return std::make_unique<TSmallintField>(std::move(def), view);
+    case TFieldType::ftWord:
+      return std::make_unique<TWordField>(std::move(def), view);
+    case TFieldType::ftInteger:
+      return std::make_unique<TIntegerField>(std::move(def), view);
+    case TFieldType::ftLargeint:
+      return std::make_unique<TLargeintField>(std::move(def), view);
+    case TFieldType::ftFloat:
+      return std::make_unique<TFloatField>(std::move(def), view);
+    case TFieldType::ftBoolean:
+      return std::make_unique<TBooleanField>(std::move(def), view);
+    case TFieldType::ftDate:
+      return std::make_unique<TDateField>(std::move(def), view);
+    case TFieldType::ftTime:
+      return std::make_unique<TTimeField>(std::move(def), view);
+    case TFieldType::ftDateTime:
+      return std::make_unique<TDateTimeField>(std::move(def), view);
+    default:
+      return std::make_unique<TBlobField>(std::move(def), view);
+  }
+}
+
+// A TIMESTAMP of a server that sends fractions of a second (length 20 to
+// 26) is read by the DATETIME positions; the fraction is dropped.
+int32_t TimestampLength(int32_t length) { return length > 19 && length <= 26 ? 19 : length; }
+
+}  // namespace
+
+void TMySQLRecordset::Open(TMySQLConnection& connection, std::unique_ptr<TMySqlResultSet> result,
+                           const TMyQueryOptions& options, bool optimized_bigint,
+                           int32_t fetch_rows, TFieldList& fields) {
+  Close();
+  FNullForZeroDate = options.NullForZeroDate;
+  TMySQLAPIDirect& api = connection.Engine();
+  TMySqlSession& session = connection.Session();
+  // Any failure before the last row: the rest of the result is skipped so
+  // the session stays ready, and nothing of this result is kept.
+  auto abandon = [&] {
+    api.mysql_free_result(std::move(result));
+    FCache.Clear();
+    FColumns.clear();
+    fields.Clear();
+  };
+
+  std::vector<TInternalType> types;
+  std::vector<TFieldDef> defs;
+  try {
+    int count = api.mysql_num_fields(*result);
+    for (int i = 0; i < count; ++i) {
+      const TMYSQL_FIELD& f = api.mysql_fetch_field_direct(*result, i);
+      TInternalType type = InternalType(f, options, optimized_bigint);
+      if (f.Type == 7 && !IsTimestampLength(TimestampLength(f.Length))) {
+        throw EDatabaseError("Invalid FIELD_TYPE_TIMESTAMP Field.Length (" +
+                             std::to_string(f.Length) + ")");
+      }
+      FColumns.push_back(
+          {type, f.Type, f.Type == 7 ? TimestampLength(f.Length) : f.Length, f.Name});
+      types.push_back(type);
+      TFieldDef def;
+      def.Name = f.Name;
+      def.DataType = FieldTypeOf(type);
+      def.Size = type == TInternalType::Text ? f.Length : 0;
+      def.Column = i;
+      def.FixedChar = f.Type == 254 && options.TrimFixedChar;
+      def.TrimVarChar = f.Type != 254 && options.TrimVarChar;
+      defs.push_back(std::move(def));
+    }
+  } catch (...) {
+    abandon();
+    throw;
+  }
+
+  FCache = TRowCache(TRowLayout(types));
+  TRowBuilder builder(FCache.Layout());
+  try {
+    int32_t step = std::max<int32_t>(fetch_rows, 1);
+    bool more = true;
+    while (more) {
+      for (int32_t n = 0; n < step; ++n) {
+        const TMySqlBinds* row = api.mysql_fetch_row(*result);
+        if (!row) {
+          more = false;
+          break;
+        }
+        Convert(*row, builder);
+        FCache.Append(builder);
+      }
+    }
+  } catch (...) {
+    abandon();
+    throw;
+  }
+  if (api.mysql_errno(session) != 0) {
+    abandon();
+    connection.RaiseLastError();
+  }
+  api.mysql_free_result(std::move(result));
+  // Further results of a multi-statement text are not read by the cursor;
+  // they are skipped so the session stays usable.
+  while (api.mysql_more_results(session) && api.mysql_next_result(session) == 0) {
+    api.mysql_free_result(api.mysql_use_result(session));
+  }
+
+  for (TFieldDef& def : defs) fields.Add(MakeField(std::move(def), FView));
+  FView.Cache = &FCache;
+  FView.Row = nullptr;
+}
+
+void TMySQLRecordset::Convert(const TMySqlBinds& row, TRowBuilder& builder) {
+  builder.Reset();
+  int count = static_cast<int>(FColumns.size());
+  for (int i = 0; i < count; ++i) {
+    if (row.IsNull(i)) {
+      builder.SetNull(i);
+      continue;
+    }
+    const TColumn& c = FColumns[i];
+    std::string_view v = row.Value(i);
+    switch (c.Type) {
+      case TInternalType::Text:
+        builder.SetVar(i, v.data(),
+                       std::min<size_t>(v.size(), static_cast<size_t>(std::max(c.Length, 0))));
+        break;
+      case TInternalType::Memo:
+      case TInternalType::Blob:
+      case TInternalType::Bytes:
+      case TInternalType::VarBytes:
+        builder.SetVar(i, v.data(), v.size());
+        break;
+      case TInternalType::Int16:
+        builder.SetFixed(i, static_cast<int16_t>(TextToInteger(v, false)));
+        break;
+      case TInternalType::Word:
+        builder.SetFixed(i, static_cast<uint16_t>(TextToInteger(v, false)));
+        break;
+      case TInternalType::Int32:
+        builder.SetFixed(i, static_cast<int32_t>(c.MySqlType == 16 ? BitsToInteger(v)
+                                                                   : TextToInteger(v, false)));
+        break;
+      case TInternalType::Int64:
+        builder.SetFixed(i, c.MySqlType == 16 ? BitsToInteger(v) : TextToInteger(v, true));
+        break;
+      case TInternalType::Boolean:
+        builder.SetFixed(i, static_cast<int16_t>(TextToInteger(v, false) != 0 ? -1 : 0));
+        break;
+      case TInternalType::Float: {
+        double value;
+        if (!TryTextToFloat(v, value)) {
+          throw EConvertError("'" + std::string(v) + "' is not a valid floating point value");
+        }
+        builder.SetFixed(i, value);
+        break;
+      }
+      case TInternalType::Date:
+      case TInternalType::DateTime: {
+        double value;
+        bool valid = c.Type == TInternalType::Date ? TextToDate(v, value)
+                     : c.MySqlType == 7            ? TextToTimestamp(v, c.Length, value)
+                                                   : TextToDateTime(v, value);
+        if (valid) {
+          builder.SetFixed(i, value);
+        } else if (FNullForZeroDate) {
+          builder.SetNull(i);
+        }
+        break;
+      }
+      case TInternalType::Time: {
+        double value;
+        TTimeParse parsed = TextToTime(v, value);
+        if (parsed == TTimeParse::WrongFormat) {
+          throw EDatabaseError("Wrong time format. Field " + c.Name + ", value " + std::string(v));
+        }
+        if (parsed == TTimeParse::Ok) {
+          builder.SetFixed(i, value);
+        } else if (FNullForZeroDate) {
+          builder.SetNull(i);
+        }
+        break;
+      }
+    }
+  }
+}
+
+void TMySQLRecordset::Close() {
+  FView.Row = nullptr;
+  FView.Cache = nullptr;
+  FCache.Clear();
+  FColumns.clear();
+}

@@ -1,0 +1,57 @@
+// TMySQLRecordset: turns a wanted result into the cursor's fields and fills
+// the row cache with every row, converting each value as its row arrives.
+// Owns the row cache and the current-row view the fields read through.
+//
+// Owned by its TMyQuery; one thread. Open raises EMyError for a server or
+// protocol failure among the rows, EDatabaseError for an unsupported column
+// type or TIMESTAMP length, EConvertError for a value that is not a number;
+// in every case the rows already read are dropped and the session is left
+// ready for the next statement.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mysql/field_list.h"
+#include "mysql/my_query.h"
+#include "mysql/result_set.h"
+#include "mysql/row_cache.h"
+
+class TMySQLConnection;
+
+class TMySQLRecordset {
+ public:
+  TMySQLRecordset() = default;
+  TMySQLRecordset(const TMySQLRecordset&) = delete;
+  TMySQLRecordset& operator=(const TMySQLRecordset&) = delete;
+
+  // Reads every row of `result` (ended and freed here) into the cache and
+  // fills `fields`, one per column.
+  void Open(TMySQLConnection& connection, std::unique_ptr<TMySqlResultSet> result,
+            const TMyQueryOptions& options, bool optimized_bigint, int32_t fetch_rows,
+            TFieldList& fields);
+  void Close();
+
+  size_t RowCount() const { return FCache.Count(); }
+  // Points the fields at row `index`, or at no row.
+  void MoveTo(size_t index) { FView.Row = FCache.Row(index); }
+  void MoveToNothing() { FView.Row = nullptr; }
+  const TRowCache& Cache() const { return FCache; }
+
+  struct TColumn {
+    TInternalType Type;
+    uint8_t MySqlType;
+    int32_t Length;
+    std::string Name;
+  };
+
+ private:
+  void Convert(const TMySqlBinds& row, TRowBuilder& builder);
+
+  std::vector<TColumn> FColumns;
+  bool FNullForZeroDate = true;
+  TRowCache FCache;
+  TRecordView FView;
+};

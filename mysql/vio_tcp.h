@@ -1,0 +1,61 @@
+// TVioTcp: the TCP transport of one MySQL session. Resolves the host
+// (within the connect timeout, on a lookup thread of its own), connects,
+// and reads through a 16384-byte read-ahead buffer so that short reads cost
+// few receive calls. Failures leave a detail text in LastError() that the
+// packet layer puts into its messages; nothing here raises.
+//
+// Owned by the session's packet layer; one thread at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class TVioTcp {
+ public:
+  TVioTcp(std::string host, int port);
+  ~TVioTcp();
+  TVioTcp(const TVioTcp&) = delete;
+  TVioTcp& operator=(const TVioTcp&) = delete;
+
+  // Receive timeout and name-lookup limit, in seconds.
+  void SetTimeout(int seconds);
+  int Timeout() const { return FReceiveTimeout; }
+
+  // Resolves and connects; false on failure with LastError() set and the
+  // socket closed.
+  bool Connect();
+  bool IsOpen() const { return FSocket >= 0; }
+
+  // Reads up to n bytes; fewer when the peer closed, a receive failed or
+  // timed out (then LastError() says why).
+  size_t Read(char* dest, size_t n);
+  // Zero-copy form for short reads: when n bytes can be had from the
+  // read-ahead buffer (refilling it once if needed), points `data` at them
+  // and returns true; they stay valid until the next read.
+  bool ReadBuffered(size_t n, const char*& data);
+  // Sends every byte; returns how many went out (fewer on failure).
+  size_t Write(const char* data, size_t n);
+  // Shuts the socket down both ways and closes it.
+  void Close();
+
+  const std::string& LastError() const { return FLastError; }
+  const std::string& Host() const { return FHost; }
+  int Port() const { return FPort; }
+
+ private:
+  bool Fail(const char* what, int wsa);
+  bool Refill();
+
+  std::string FHost;
+  int FPort;
+  int FSocket = -1;
+  int FConnectTimeout = 30;
+  int FReceiveTimeout = 30;
+  int FSendTimeout = 0;
+  std::string FLastError;
+  static constexpr size_t kReadAhead = 16384;
+  char FBuffer[kReadAhead];
+  size_t FBufferPos = 0;
+  size_t FBufferLen = 0;
+};
