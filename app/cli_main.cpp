@@ -1,0 +1,23 @@
+// halvex-export-cli: the export run from the command line.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cli_options.h"
+#include "app/cli_runner.h"
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  TCliOptions options;
+  try {
+    options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const ECliOptionError& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 2;
+  }
+  if (options.Help) {
+    std::fputs(CliUsage().c_str(), stdout);
+    return 0;
+  }
+  return RunCliExport(options);
+}

@@ -1,0 +1,124 @@
+// ParseCliOptions and the --help text of halvex-export-cli.
+#include "app/cli_options.h"
+
+#include <map>
+
+#include "http/session.h"
+#include "platform/numbers.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+// Each option takes one value, given as "--name VALUE" or "--name=VALUE".
+const char* const kOptionNames[] = {"--db-host",     "--db-port",  "--db-name", "--db-user",
+                                    "--db-password", "--url",      "--user",    "--password",
+                                    "--prefix",      "--geocoder", "--objects", "--log-dir",
+                                    "--read-timeout"};
+
+bool IsOption(const std::string& name) {
+  for (const char* known : kOptionNames) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+// The value as Windows-1251; malformed UTF-8 is refused rather than lost.
+std::string Text(const std::map<std::string, std::string>& given, const std::string& name,
+                 const std::string& fallback) {
+  auto it = given.find(name);
+  if (it == given.end()) return fallback;
+  std::string text = platform::Utf8ToCp1251(it->second);
+  if (text.empty() && !it->second.empty()) {
+    throw ECliOptionError(name + ": the value is not UTF-8 text");
+  }
+  return text;
+}
+
+}  // namespace
+
+TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
+  TCliOptions options;
+  std::map<std::string, std::string> given;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      options.Help = true;
+      return options;
+    }
+    std::string name = arg, value;
+    const size_t eq = arg.find('=');
+    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+    } else if (IsOption(arg)) {
+      if (i + 1 >= args.size()) throw ECliOptionError(arg + ": a value is missing");
+      value = args[++i];
+    }
+    if (!IsOption(name)) throw ECliOptionError("unknown option " + arg + " (see --help)");
+    given[name] = value;
+  }
+
+  options.Db.Host = Text(given, "--db-host", "127.0.0.1");
+  options.Db.DBName = Text(given, "--db-name", "velmora");
+  options.Db.User = Text(given, "--db-user", "root");
+  options.Db.Password = Text(given, "--db-password", "quietlamp");
+  options.Db.ObjectList = Text(given, "--objects", "");
+  if (!platform::TryTextToInt(Text(given, "--db-port", "3306"), options.Db.Port)) {
+    throw ECliOptionError("Imput correct MySQL port");
+  }
+  options.Db.Charset = "cp1251";
+  if (!platform::TryTextToInt(Text(given, "--prefix", "0"), options.ObjPrefix)) {
+    throw ECliOptionError("Imput correct object prefix");
+  }
+  const std::string geocoder = Text(given, "--geocoder", "Yandex");
+  if (geocoder != "Yandex" && geocoder != "Google") {
+    throw ECliOptionError("--geocoder: Yandex or Google");
+  }
+  options.Scode = geocoder == "Google" ? "GGL" : "YDX";
+  options.Url = Text(given, "--url", "http://127.0.0.1:8080/");
+  if (options.Url.empty()) throw ECliOptionError("--url: the URL is empty");
+  if (options.Url.back() != '/') options.Url += '/';
+  options.User = Text(given, "--user", "root");
+  options.Password = Text(given, "--password", "larkspur");
+  if (auto it = given.find("--log-dir"); it != given.end()) options.LogDir = it->second;
+  if (given.count("--read-timeout")) {
+    int32_t ms = 0;
+    if (!platform::TryTextToInt(Text(given, "--read-timeout", ""), ms) || ms < 0) {
+      throw ECliOptionError("--read-timeout: a number of milliseconds, 0 for no limit");
+    }
+    options.ReadTimeout = ms;
+  }
+  return options;
+}
+
+std::string CliUsage() {
+  return std::string(
+             "Usage: halvex-export-cli [options]\n"
+             "Exports the guarded objects of a Halvex database to the Marivon platform,\n"
+             "as the window's Start does, printing every report line.\n"
+             "\n"
+             "  --db-host HOST        Halvex MySQL server (127.0.0.1)\n"
+             "  --db-port N           its port (3306)\n"
+             "  --db-name NAME        database (velmora)\n"
+             "  --db-user USER        account (root)\n"
+             "  --db-password TEXT    password (quietlamp)\n"
+             "  --url URL             Marivon base URL, \"/\" is appended when missing\n"
+             "                        (http://127.0.0.1:8080/)\n"
+             "  --user USER           Marivon account (root)\n"
+             "  --password TEXT       its password (larkspur)\n"
+             "  --prefix N            prefix for objects without IMEI (0)\n"
+             "  --geocoder NAME       Yandex or Google (Yandex)\n"
+             "  --objects LIST        object numbers and ranges, e.g. 5,10-20 (all)\n"
+             "  --log-dir DIR         folder of the Log_<start time>.log file\n"
+             "                        (the executable's folder)\n") +
+         "  --read-timeout MS     longest wait for the platform's answer, 0 for no limit\n"
+         "                        (" +
+         platform::IntToStr(TIdHTTP::kDefaultReadTimeout) +
+         ")\n"
+         "  --help                this text\n"
+         "\n"
+         "Ctrl-C stops the run before its next object; the summary is still written.\n"
+         "Exit status: 0 the run went through every object and wrote its summary;\n"
+         "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
+         "objects not readable) or ended by an error; 2 invalid options.\n";
+}

@@ -1,0 +1,120 @@
+// Helpers of the end-to-end tests of halvex-export-cli: a scratch folder,
+// the platform stand-in on a free loopback port, the console runner as a
+// child process, and readers for its log file and the stand-in's journal.
+// Everything belongs to the test that made it and is used on its thread.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TScratchDir {
+ public:
+  TScratchDir();
+  ~TScratchDir();
+  TScratchDir(const TScratchDir&) = delete;
+  TScratchDir& operator=(const TScratchDir&) = delete;
+  const std::string& Path() const { return FPath; }
+  std::string operator/(const std::string& name) const { return FPath + "/" + name; }
+
+ private:
+  std::string FPath;
+};
+
+// tools/marivon_standin.py serving a state file in its own scratch folder.
+// `extra_args` are passed to "serve" (fault options, for instance). Stopped
+// (SIGTERM, then waited for) by Stop() or the destructor.
+class TStandIn {
+ public:
+  explicit TStandIn(const std::vector<std::string>& extra_args = {});
+  ~TStandIn();
+  TStandIn(const TStandIn&) = delete;
+  TStandIn& operator=(const TStandIn&) = delete;
+
+  int Port() const { return FPort; }
+  // "http://127.0.0.1:PORT" without the trailing "/".
+  std::string Url() const;
+  const std::string& StateFile() const { return FState; }
+  void Stop();
+  // Adds fault options to the running stand-in ("marivon_standin.py fail").
+  void Fail(const std::vector<std::string>& fault_args) const;
+
+  // One line per platform request received: "METHOD TARGET BODY", the body
+  // as UTF-8 text, or "base64:..." when it is not UTF-8 or holds a line break.
+  std::vector<std::string> Journal() const;
+  // The state file as the stand-in prints it (JSON text).
+  std::string State() const;
+
+ private:
+  TScratchDir FDir;
+  std::string FState;
+  pid_t FPid = -1;
+  int FPort = 0;
+};
+
+// A finished run of the console runner.
+struct TCliResult {
+  int ExitStatus = -1;  // -1 when killed after the time limit or by a signal
+  std::string Stdout;
+  std::string Stderr;
+};
+
+// halvex-export-cli started with `args` in the folder `cwd` (the fixtures
+// folder by default, where the sample's route maps lie). Without
+// --log-dir/--db-port in `args` nothing is added: pass what the test needs.
+class TCliProcess {
+ public:
+  TCliProcess(const std::vector<std::string>& args, const std::string& cwd = FixturesDir());
+  ~TCliProcess();  // kills a child still running
+  TCliProcess(const TCliProcess&) = delete;
+  TCliProcess& operator=(const TCliProcess&) = delete;
+
+  // Waits until standard output contains `text` (UTF-8); false on time-out
+  // or when the child ended first.
+  bool WaitForOutput(const std::string& text, int timeout_ms = 30000);
+  void Interrupt() const;  // SIGINT, as Ctrl-C
+  // Waits for the end (killing the child after `timeout_ms`) and collects
+  // its output.
+  TCliResult Wait(int timeout_ms = 60000);
+  std::string StdoutSoFar() const;
+
+  static std::string FixturesDir();
+
+ private:
+  TScratchDir FDir;
+  pid_t FPid = -1;
+};
+
+// Runs the console runner to its end.
+TCliResult RunCli(const std::vector<std::string>& args,
+                  const std::string& cwd = TCliProcess::FixturesDir());
+
+// The options that point a run at the private MariaDB (database `db`), the
+// stand-in and a log folder.
+std::vector<std::string> RunArgs(const TStandIn& target, const std::string& log_dir,
+                                 const std::string& db = "velmora");
+
+// The single run log file in `dir`: its header and its entries with the
+// stamps taken off, converted to UTF-8. Fails the test (ADD_FAILURE) and
+// gives no entries when there is not exactly one log file or a stamp is
+// malformed.
+struct TLogFile {
+  std::string Header;
+  std::vector<std::string> Entries;
+};
+TLogFile ReadLogFile(const std::string& dir);
+
+// Each line followed by "\n": what standard output holds for these report lines.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// A copy of the sample database in database `db` with `extra_sql` run after
+// it (UPDATE statements, for instance).
+void LoadSampleVariant(const std::string& db, const std::string& extra_sql);
+
+std::string ReadFile(const std::string& path);
+
+}  // namespace clitest

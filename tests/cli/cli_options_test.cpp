@@ -1,0 +1,51 @@
+// The console runner's command line, through the program itself.
+#include <gtest/gtest.h>
+
+#include "tests/cli/cli_harness.h"
+
+using clitest::RunCli;
+
+TEST(CliOptions, PortAndPrefixAreCheckedWithTheWindowsRuleAndMessages) {
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"--db-port", "33a"}, "Imput correct MySQL port\n"},
+      {{"--db-port=3306 "}, "Imput correct MySQL port\n"},
+      {{"--db-port", "99999999999"}, "Imput correct MySQL port\n"},
+      {{"--prefix", "x"}, "Imput correct object prefix\n"},
+      {{"--db-port", "bad", "--prefix", "bad"}, "Imput correct MySQL port\n"},
+      {{"--prefix", ""}, "Imput correct object prefix\n"},
+  };
+  for (const auto& c : cases) {
+    const auto result = RunCli(c.args);
+    EXPECT_EQ(result.ExitStatus, 2) << c.args[0];
+    EXPECT_EQ(result.Stderr, c.message) << c.args[0];
+    EXPECT_EQ(result.Stdout, "");
+  }
+}
+
+TEST(CliOptions, UnknownOrIncompleteOptionsAreRefused) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--bogus"},
+                                             {"--url"},
+                                             {"--geocoder", "Bing"},
+                                             {"--read-timeout", "-1"},
+                                             {"--url", ""},
+                                             {"--user", "\xC0\xC1"},
+                                             {"stray"}}) {
+    const auto result = RunCli(args);
+    EXPECT_EQ(result.ExitStatus, 2) << args[0];
+    EXPECT_NE(result.Stderr, "") << args[0];
+  }
+}
+
+TEST(CliOptions, HelpListsEveryOption) {
+  const auto result = RunCli({"--help"});
+  EXPECT_EQ(result.ExitStatus, 0);
+  for (const char* option :
+       {"--db-host", "--db-port", "--db-name", "--db-user", "--db-password", "--url", "--user",
+        "--password", "--prefix", "--geocoder", "--objects", "--log-dir", "--read-timeout"}) {
+    EXPECT_NE(result.Stdout.find(option), std::string::npos) << option;
+  }
+}
