@@ -1,0 +1,21 @@
+# The operator window: halvex_window (the window's units, shared with the
+# window tests) and the program halvex-export.
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+
+add_library(halvex_window STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/main_form.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/labelled_edit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sync_queue_pump.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/abandoned_runs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resources/resources.qrc
+)
+set_target_properties(halvex_window PROPERTIES AUTORCC ON)
+target_include_directories(halvex_window PUBLIC ${PROJECT_SOURCE_DIR})
+# TExportThread comes from halvex_export in the program; the window tests may
+# link a scripted run in its place.
+target_link_libraries(halvex_window PUBLIC Qt6::Widgets halvex_platform)
+
+if(TARGET halvex_export)
+  add_executable(halvex-export ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+  target_link_libraries(halvex-export PRIVATE halvex_window halvex_export)
+endif()
