@@ -2,7 +2,6 @@
 #include "http/tcp_connection.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -24,35 +23,17 @@ constexpr int kWsaAddrNotAvail = 10049;
 
 [[noreturn]] void RaiseLastSocketError() { throw EIdSocketError(platform::WsaFromErrno(errno)); }
 
-// Polls one socket for `events`; false when `timeout_ms` (above 0) passed.
-bool WaitFor(int fd, short events, int timeout_ms) {
-  pollfd pfd{fd, events, 0};
-  for (;;) {
-    int rc = ::poll(&pfd, 1, timeout_ms > 0 ? timeout_ms : -1);
-    if (rc > 0) return true;
-    if (rc == 0) return false;
-    if (errno != EINTR) RaiseLastSocketError();
+// Sets a receive or send time limit on a socket (0 or less: none).
+void SetTimeLimit(int fd, int option, int timeout_ms) {
+  timeval limit{};
+  if (timeout_ms > 0) {
+    limit.tv_sec = timeout_ms / 1000;
+    limit.tv_usec = (timeout_ms % 1000) * 1000;
   }
+  ::setsockopt(fd, SOL_SOCKET, option, &limit, sizeof limit);
 }
 
-void ConnectWithin(int fd, const sockaddr_in& addr, int timeout_ms) {
-  const sockaddr* target = reinterpret_cast<const sockaddr*>(&addr);
-  if (timeout_ms <= 0) {
-    if (::connect(fd, target, sizeof addr) != 0) RaiseLastSocketError();
-    return;
-  }
-  int flags = ::fcntl(fd, F_GETFL);
-  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-  if (::connect(fd, target, sizeof addr) != 0) {
-    if (errno != EINPROGRESS) RaiseLastSocketError();
-    if (!WaitFor(fd, POLLOUT, timeout_ms)) throw EIdConnectTimeout();
-    int err = 0;
-    socklen_t len = sizeof err;
-    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
-    if (err != 0) throw EIdSocketError(platform::WsaFromErrno(err));
-  }
-  ::fcntl(fd, F_SETFL, flags);
-}
+bool WouldBlock(int err) { return err == EAGAIN || err == EWOULDBLOCK; }
 
 }  // namespace
 
@@ -73,22 +54,21 @@ void TIdTCPConnection::Connect(const std::string& host, int port, int timeout_ms
   FSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (FSocket < 0) throw EIdInvalidSocket();
   try {
-    // Any local address; the port is chosen at connect time, so that many
-    // short connections do not use up the local ports.
-    int one = 1;
-    ::setsockopt(FSocket, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &one, sizeof one);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (::bind(FSocket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-      throw EIdCouldNotBindSocket();
-    }
     sockaddr_in remote{};
     remote.sin_family = AF_INET;
     remote.sin_addr = ResolveHost(host);
     if (port < 0 || port > 65535) throw EIdSocketError(kWsaAddrNotAvail);
     remote.sin_port = htons(static_cast<uint16_t>(port));
-    ConnectWithin(FSocket, remote, timeout_ms);
+    // The limit bounds the connect and every later send; reads get theirs
+    // in Receive().
+    if (timeout_ms > 0) SetTimeLimit(FSocket, SO_SNDTIMEO, timeout_ms);
+    FAppliedReadTimeout = 0;
+    if (::connect(FSocket, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
+      if (timeout_ms > 0 && (errno == EINPROGRESS || WouldBlock(errno))) {
+        throw EIdConnectTimeout();
+      }
+      RaiseLastSocketError();
+    }
   } catch (...) {
     CloseSocket();
     throw;
@@ -129,7 +109,8 @@ void TIdTCPConnection::Write(std::string_view head, std::string_view body, size_
       ssize_t sent = ::sendmsg(FSocket, &msg, MSG_NOSIGNAL);
       if (sent < 0) {
         if (errno == EINTR) continue;
-        int wsa = platform::WsaFromErrno(errno);
+        // A send that waited out the time limit: the server takes nothing.
+        int wsa = WouldBlock(errno) ? platform::kWsaTimedOut : platform::WsaFromErrno(errno);
         if (wsa == kWsaConnAborted || wsa == platform::kWsaConnReset || wsa == kWsaShutdown) {
           CloseSocket();
         }
@@ -158,13 +139,18 @@ void TIdTCPConnection::Write(std::string_view head, std::string_view body, size_
 
 bool TIdTCPConnection::Receive(std::string& target) {
   if (FSocket < 0) throw EIdNotConnected();
-  if (!WaitFor(FSocket, POLLIN, ReadTimeout)) throw EIdReadTimeout();
+  int wanted = ReadTimeout > 0 ? ReadTimeout : 0;
+  if (wanted != FAppliedReadTimeout) {
+    SetTimeLimit(FSocket, SO_RCVTIMEO, wanted);
+    FAppliedReadTimeout = wanted;
+  }
   thread_local std::vector<char> scratch;
   if (scratch.size() < RecvBufferSize) scratch.resize(RecvBufferSize);
   ssize_t got;
   do {
     got = ::recv(FSocket, scratch.data(), RecvBufferSize, 0);
   } while (got < 0 && errno == EINTR);
+  if (got < 0 && WouldBlock(errno)) throw EIdReadTimeout();
   if (got > 0) {
     if (&target == &FInput && FStart == FInput.size()) {
       FInput.clear();

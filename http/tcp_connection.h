@@ -58,4 +58,5 @@ class TIdTCPConnection {
   std::string FInput;
   size_t FStart = 0;  // first unconsumed byte of FInput
   bool FPeerClosed = false;
+  int FAppliedReadTimeout = 0;  // the receive limit set on the socket
 };

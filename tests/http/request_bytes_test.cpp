@@ -4,23 +4,12 @@
 
 #include "http/session.h"
 #include "tests/http/post_outcome.h"
+#include "tests/http/run_setup.h"
 #include "tests/support/scripted_server.h"
 
 namespace {
 
 const char kOk[] = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n{}";
-
-// The session as the export run sets it up.
-void SetUpLikeTheRun(TIdHTTP& http, const std::string& user, const std::string& password) {
-  http.Request.UserAgent = "JAX-RS Marivon-client";
-  http.Request.ContentType = "application/json";
-  http.Request.Connection = "keep-alive";
-  http.Request.Accept = "*/*";
-  http.Request.AcceptLanguage = "ru-ru,ru;q=0.8,en-us;q=0.6,en;q=0.4";
-  http.Request.BasicAuthentication = true;
-  http.Request.Username = user;
-  http.Request.Password = password;
-}
 
 class RequestBytes : public ::testing::Test {
  protected:

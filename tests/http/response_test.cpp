@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <vector>
 
 #include "http/cookie_manager.h"
 #include "http/session.h"
@@ -38,6 +39,18 @@ testsupport::TScript::TStep SendFiller(size_t total) {
     }
     return false;
   };
+}
+
+// A socket bound to 127.0.0.1 at a free port; `addr` receives the address.
+int BindLoopback(sockaddr_in& addr) {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  addr = sockaddr_in{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  return fd;
 }
 
 }  // namespace
@@ -203,14 +216,8 @@ TEST_F(Responses, ResetAndRefusedConnectionsGiveSocketErrors) {
   EXPECT_EQ(reset.Message, "Socket Error # 10054\r\nConnection reset by peer.");
 
   // A port that was free a moment ago: nobody listens there.
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  ::close(fd);
+  sockaddr_in addr;
+  ::close(BindLoopback(addr));
   std::string url = "http://localhost:" + std::to_string(ntohs(addr.sin_port)) + "/";
   for (int32_t limit : {0, 1000}) {  // blocking connect, and the timed one
     http.ReadTimeout = limit;
@@ -274,4 +281,29 @@ TEST_F(Responses, CookiesFromTheServerComeBackOnMatchingPaths) {
   EXPECT_EQ(server.Received(0).find("Cookie:"), std::string::npos);
   EXPECT_NE(server.Received(1).find("\r\nCookie: session=abc; v2=3\r\n"), std::string::npos);
   EXPECT_NE(server.Received(2).find("\r\nCookie: v2=3\r\n"), std::string::npos);
+}
+
+TEST_F(Responses, ConnectWaitIsBoundedByTheReadTimeout) {
+  // A listener whose accept queue is full and never served: SYNs go unanswered.
+  sockaddr_in addr;
+  int listener = BindLoopback(addr);
+  ASSERT_EQ(::listen(listener, 0), 0);
+  std::vector<int> fillers;
+  for (int i = 0; i < 4; ++i) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    fillers.push_back(fd);
+  }
+  http.ReadTimeout = 300;
+  auto start = std::chrono::steady_clock::now();
+  TPostOutcome out = Outcome([&] {
+    return http.HttpPost("http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/",
+                         TIdStream(""));
+  });
+  auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(out.Error, "EIdConnectTimeout");
+  EXPECT_EQ(out.Message, "Connect timed out.");
+  EXPECT_LT(waited, std::chrono::milliseconds(1500));
+  for (int fd : fillers) ::close(fd);
+  ::close(listener);
 }
