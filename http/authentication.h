@@ -1,7 +1,9 @@
 // TIdBasicAuthentication: the credential record of HTTP Basic authorization.
 // Made once from a user name and password and kept by the request for the
 // life of the session; its value does not follow later changes of the
-// request's Username or Password. One thread at a time.
+// request's Username or Password. Its lines are never folded, so a long
+// password with blanks or commas is sent as given (only its ends trimmed).
+// One thread at a time.
 #pragma once
 
 #include <string>
@@ -25,6 +27,6 @@ class TIdBasicAuthentication {
   void Reset() { FCurrentStep = 0; }
 
  private:
-  TIdHeaderList FParams;
+  TIdHeaderList FParams{TIdHeaderList::kNoFolding};
   int FCurrentStep = 0;
 };

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@ class TIdHeaderList {
  public:
   static constexpr size_t kDefaultFoldLength = 78;
   static constexpr size_t kRequestFoldLength = 1024;
+  static constexpr size_t kNoFolding = SIZE_MAX;
 
   explicit TIdHeaderList(size_t fold_length = kDefaultFoldLength) : FFoldLength(fold_length) {}
 

@@ -63,6 +63,9 @@ TEST(BasicAuthentication, ValueIsBase64OfTrimmedCredentials) {
             TIdBasicAuthentication("user", "pw").Authentication());
   EXPECT_EQ(TIdBasicAuthentication("", "").Authentication(), "Basic Og==");
   EXPECT_EQ(TIdBasicAuthentication("ab", "").Authentication(), "Basic YWI6");
+  // A long password keeps its commas and runs of blanks.
+  const std::string password = std::string(60, 'p') + ",  two  blanks, " + std::string(40, 'q');
+  EXPECT_EQ(TIdBasicAuthentication("u", password).Password(), password);
   // Windows-1251 bytes go out as they are.
   EXPECT_EQ(TIdBasicAuthentication("\xC0", "\xFF").Authentication(), "Basic wDr/");
 }
