@@ -14,9 +14,6 @@ namespace {
 
 // The wait for the body of an error response.
 constexpr int kErrorBodyReadTimeout = 2000;
-// The largest header block accepted; a server that never ends its headers
-// must not exhaust memory either.
-constexpr size_t kMaxResponseHeader = 64u << 20;
 
 const char* MethodName(TIdHTTPMethod method) {
   switch (method) {

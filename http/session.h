@@ -58,6 +58,9 @@ class TIdHTTP {
   // The largest response body accepted, however it is framed; more raises
   // EIdException "Response body too large".
   static constexpr size_t kMaxResponseBody = 64u << 20;
+  // The largest header block accepted; more raises EIdException
+  // "Response header too large".
+  static constexpr size_t kMaxResponseHeader = 64u << 20;
 
   TIdHTTP();
   ~TIdHTTP();  // closes an open connection

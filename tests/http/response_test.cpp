@@ -183,6 +183,20 @@ TEST_F(Responses, EndlessBodiesStopAtTheCap) {
   }
 }
 
+TEST_F(Responses, EndlessHeaderBlockStopsAtTheCap) {
+  server.AddConnection().ReadHttpRequest().Send("HTTP/1.1 200 OK\r\n").Do([](TScriptConnection& c) {
+    std::string block;
+    while (block.size() < (1u << 20)) block += "X-Filler: " + std::string(1012, 'h') + "\r\n";
+    for (size_t sent = 0; sent < TIdHTTP::kMaxResponseHeader + (4u << 20); sent += block.size()) {
+      if (!c.Send(block)) break;
+    }
+    return false;
+  });
+  TPostOutcome out = Post();
+  EXPECT_EQ(out.Error, "EIdException");
+  EXPECT_EQ(out.Message, "Response header too large");
+}
+
 TEST_F(Responses, SilentServerEndsInReadTimeout) {
   server.AddConnection().ReadHttpRequest().Sleep(600).Close();
   http.ReadTimeout = 150;
