@@ -22,8 +22,8 @@ void TMyQuery::Open() { Run(true); }
 
 void TMyQuery::Run(bool result_required) {
   if (!FConnection) throw EDatabaseError("Connection is not defined");
-  if (!FConnection->Connected()) FConnection->Connect();
   Close();
+  if (!FConnection->Connected()) FConnection->Connect();
 
   TMySQLConnection& connection = FConnection->Internal();
   TMySQLCommand command(connection);

@@ -10,6 +10,7 @@
 #include "mysql/db_errors.h"
 #include "mysql/my_connection.h"
 #include "mysql/my_query.h"
+#include "tests/mysql/raised.h"
 
 namespace {
 
@@ -34,12 +35,9 @@ TEST(ClientErrors, RefusedConnectionIs2003WithTheRealSocketError) {
   query.SetConnection(&connection);
   query.SQL.SetText("SELECT 1");
   for (int attempt = 0; attempt < 2; ++attempt) {  // Execute tries to connect each time
-    try {
-      query.Execute();
-      ADD_FAILURE();
-    } catch (const EMyError& e) {
-      EXPECT_EQ(e.ErrorCode(), 2003);
-      EXPECT_STREQ(e.what(),
+    if (auto e = mysqltest::Raised<EMyError>([&] { query.Execute(); })) {
+      EXPECT_EQ(e->ErrorCode(), 2003);
+      EXPECT_STREQ(e->what(),
                    "Can't connect to MySQL server on '127.0.0.1' (10061)\r\n"
                    "Socket error on connect. WSAGetLastError return 10061($274D)");
     }
@@ -50,17 +48,11 @@ TEST(ClientErrors, RefusedConnectionIs2003WithTheRealSocketError) {
 TEST(ClientErrors, MisuseOfTheComponents) {
   TMyQuery query;
   query.SQL.SetText("SELECT 1");
-  try {
-    query.Execute();
-    ADD_FAILURE();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "Connection is not defined");
+  if (auto e = mysqltest::Raised<EDatabaseError>([&] { query.Execute(); })) {
+    EXPECT_STREQ(e->what(), "Connection is not defined");
   }
-  try {
-    query.Fields[3];
-    ADD_FAILURE();
-  } catch (const EListError& e) {
-    EXPECT_STREQ(e.what(), "List index out of bounds (3)");
+  if (auto e = mysqltest::Raised<EListError>([&] { query.Fields[3]; })) {
+    EXPECT_STREQ(e->what(), "List index out of bounds (3)");
   }
 }
 

@@ -11,6 +11,7 @@
 #include "mysql/my_query.h"
 #include "mysql/mysql_api.h"
 #include "tests/mysql/mariadb_test_support.h"
+#include "tests/mysql/raised.h"
 #include "tests/support/mariadb_env.h"
 
 namespace {
@@ -25,13 +26,7 @@ class MariaDbStatements : public ::testing::Test {
   // The EMyError that running `sql` raises.
   EMyError Failure(const std::string& sql) {
     FQuery.SQL.SetText(sql);
-    try {
-      FQuery.Execute();
-    } catch (const EMyError& e) {
-      return e;
-    }
-    ADD_FAILURE() << sql << " succeeded";
-    return EMyError(0, "");
+    return mysqltest::Raised<EMyError>([&] { FQuery.Execute(); }).value_or(EMyError(0, ""));
   }
   TMyConnection FConnection;
   TMyQuery FQuery;

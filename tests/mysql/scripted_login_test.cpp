@@ -6,6 +6,7 @@
 #include "mysql/db_errors.h"
 #include "mysql/my_connection.h"
 #include "mysql/password_scramble.h"
+#include "tests/mysql/raised.h"
 #include "tests/mysql/scripted_mysql.h"
 
 namespace {
@@ -168,12 +169,9 @@ TEST(ScriptedLogin, FaultsOfTheConnectionPhase) {
     if (!c.Reply.empty()) script.Send(c.Reply);
     TMyConnection connection;
     Point(connection, server);
-    try {
-      connection.Connect();
-      ADD_FAILURE() << "connected";
-    } catch (const EMyError& e) {
-      EXPECT_EQ(e.ErrorCode(), c.Code);
-      EXPECT_EQ(std::string(e.what()), c.Message);
+    if (auto e = mysqltest::Raised<EMyError>([&] { connection.Connect(); })) {
+      EXPECT_EQ(e->ErrorCode(), c.Code);
+      EXPECT_EQ(std::string(e->what()), c.Message);
     }
     EXPECT_FALSE(connection.Connected());
   }

@@ -9,6 +9,7 @@
 #include "mysql/db_errors.h"
 #include "mysql/my_connection.h"
 #include "mysql/my_query.h"
+#include "tests/mysql/raised.h"
 #include "tests/mysql/scripted_mysql.h"
 
 namespace {
@@ -61,12 +62,9 @@ TEST_F(ScriptedResults, ErrorAmongTheRowsDropsTheRowsAndLeavesTheSessionReady) {
       .ReadMySqlPacket();
   Open();
   FQuery.SQL.SetText("SELECT id FROM obj");
-  try {
-    FQuery.Execute();
-    ADD_FAILURE();
-  } catch (const EMyError& e) {
-    EXPECT_EQ(e.ErrorCode(), 1317);
-    EXPECT_STREQ(e.what(), "\r\n#70100Query execution was interrupted");
+  if (auto e = mysqltest::Raised<EMyError>([&] { FQuery.Execute(); })) {
+    EXPECT_EQ(e->ErrorCode(), 1317);
+    EXPECT_STREQ(e->what(), "\r\n#70100Query execution was interrupted");
   }
   EXPECT_FALSE(FQuery.Active());
   EXPECT_EQ(FQuery.Fields.Count(), 0);
@@ -80,14 +78,49 @@ TEST_F(ScriptedResults, ConnectionClosedInTheMiddleOfAResultIsFatal) {
   Script().ReadMySqlPacket().Send(rows.substr(0, rows.size() - 14)).Close();
   Open();
   FQuery.SQL.SetText("SELECT id FROM obj");
-  try {
-    FQuery.Execute();
-    ADD_FAILURE();
-  } catch (const EMyError& e) {
-    EXPECT_EQ(e.ErrorCode(), 2013);
-    EXPECT_EQ(std::string(e.what()).rfind("Lost connection to MySQL server during query", 0), 0u);
+  if (auto e = mysqltest::Raised<EMyError>([&] { FQuery.Execute(); })) {
+    EXPECT_EQ(e->ErrorCode(), 2013);
+    EXPECT_EQ(std::string(e->what()).rfind("Lost connection to MySQL server during query", 0), 0u);
   }
   EXPECT_FALSE(FConnection.Connected());
+}
+
+TEST(ScriptedTransport, ReceiveFailuresCarryTheirSocketErrorNumbers) {
+  struct TCase {
+    const char* Name;
+    bool Reset;
+    const char* Detail;
+  } cases[] = {
+      {"no answer within the command timeout", false,
+       "Socket error on read. WSAGetLastError return 10060($274C)"},
+      {"connection reset", true, "Socket error on read. WSAGetLastError return 10054($2746)"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    testsupport::TScriptedServer server;
+    auto& script = server.AddConnection();
+    mysqltest::ScriptLogin41(script, "ABCDEFGHIJKLMNOPQRST");
+    script.ReadMySqlPacket();
+    if (c.Reset) {
+      script.Reset();
+    } else {
+      script.Sleep(1500);
+    }
+    TMyConnection connection;
+    connection.SetServer("127.0.0.1");
+    connection.SetPort(server.Port());
+    connection.Options().SetCharset("cp1251");
+    TMyQuery query;
+    query.SetConnection(&connection);
+    query.SetCommandTimeout(1);
+    query.SQL.SetText("SELECT SLEEP(5)");
+    if (auto e = mysqltest::Raised<EMyError>([&] { query.Execute(); })) {
+      EXPECT_EQ(e->ErrorCode(), 2013);
+      EXPECT_EQ(std::string(e->what()),
+                std::string("Lost connection to MySQL server during query\r\n") + c.Detail);
+    }
+    EXPECT_FALSE(connection.Connected());
+  }
 }
 
 TEST_F(ScriptedResults, LocalFileRequestIsAnsweredWithoutReadingTheFile) {
@@ -123,11 +156,8 @@ TEST_F(ScriptedResults, UnknownColumnTypeFailsTheCursorButNotTheSession) {
       .ReadMySqlPacket();
   Open();
   FQuery.SQL.SetText("SELECT g FROM t");
-  try {
-    FQuery.Execute();
-    ADD_FAILURE();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "Unknown MySQL datatype (200)");
+  if (auto e = mysqltest::Raised<EDatabaseError>([&] { FQuery.Execute(); })) {
+    EXPECT_STREQ(e->what(), "Unknown MySQL datatype (200)");
   }
   EXPECT_FALSE(FQuery.Active());
   FQuery.Execute();  // the rest of the failed result was skipped
@@ -171,11 +201,8 @@ TEST_F(ScriptedResults, TimestampColumnsOfEveryOldLength) {
     double day = cases[i].Length == 2 ? 40909 : kMay1;  // YY alone means 1 January
     EXPECT_NEAR(FQuery.Fields[i].AsDateTime(), day + cases[i].Seconds / 86400, 1e-9);
   }
-  try {
-    FQuery.Execute();
-    ADD_FAILURE();
-  } catch (const EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "Invalid FIELD_TYPE_TIMESTAMP Field.Length (9)");
+  if (auto e = mysqltest::Raised<EDatabaseError>([&] { FQuery.Execute(); })) {
+    EXPECT_STREQ(e->what(), "Invalid FIELD_TYPE_TIMESTAMP Field.Length (9)");
   }
 }
 
