@@ -7,7 +7,9 @@
 // One reader per run, used on the run's thread only. Database errors never
 // leave the reader: they become a false result, an empty text or a cache
 // that holds what was read before the error. Texts in every record are
-// already escaped for a JSON string literal.
+// already escaped for a JSON string literal. The stateless text rules it
+// applies live beside it: json_escape.h (JsonEscape and the limit cut),
+// object_filter.h (BuildFilter, FilterCondition, SplitList), ext_id.h.
 #pragma once
 
 #include <cstdint>
