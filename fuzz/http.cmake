@@ -1,0 +1,4 @@
+# Fuzz target of the HTTP client: header lists, URLs, response headers and cookies.
+add_executable(fuzz_http_headers ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_http_headers.cpp)
+target_link_libraries(fuzz_http_headers PRIVATE halvex_http)
+target_link_options(fuzz_http_headers PRIVATE -fsanitize=fuzzer)
