@@ -22,7 +22,6 @@
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTextCursor>
 #include <chrono>
 #include <exception>

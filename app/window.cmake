@@ -11,11 +11,7 @@ add_library(halvex_window STATIC
 )
 set_target_properties(halvex_window PROPERTIES AUTORCC ON)
 target_include_directories(halvex_window PUBLIC ${PROJECT_SOURCE_DIR})
-# TExportThread comes from halvex_export in the program; the window tests may
-# link a scripted run in its place.
-target_link_libraries(halvex_window PUBLIC Qt6::Widgets halvex_platform)
+target_link_libraries(halvex_window PUBLIC Qt6::Widgets halvex_export)
 
-if(TARGET halvex_export)
-  add_executable(halvex-export ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-  target_link_libraries(halvex-export PRIVATE halvex_window halvex_export)
-endif()
+add_executable(halvex-export ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+target_link_libraries(halvex-export PRIVATE halvex_window)
