@@ -57,6 +57,8 @@ class TMySqlNet {
 
   // Empties the packet buffer (back to its initial capacity).
   void Clear();
+  // Compressed framing is never switched on by this client.
+  bool Compressed() const { return FCompress; }
 
  private:
   void WriteFramed(const char* payload, size_t length, char* header_room);

@@ -208,8 +208,15 @@ void TMySQLRecordset::Open(TMySQLConnection& connection, std::unique_ptr<TMySqlR
   }
   api.mysql_free_result(std::move(result));
   // Further results of a multi-statement text are not read by the cursor;
-  // they are skipped so the session stays usable.
-  while (api.mysql_more_results(session) && api.mysql_next_result(session) == 0) {
+  // they are skipped so the session stays usable, but a failing one fails
+  // the cursor.
+  while (api.mysql_more_results(session)) {
+    int rc = api.mysql_next_result(session);
+    if (rc > 0) {
+      abandon();
+      connection.RaiseLastError();
+    }
+    if (rc != 0) break;
     api.mysql_free_result(api.mysql_use_result(session));
   }
 

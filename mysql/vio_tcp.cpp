@@ -137,7 +137,10 @@ bool TVioTcp::Refill() {
     FBufferLen -= FBufferPos;
     FBufferPos = 0;
   }
-  ssize_t got = ::recv(FSocket, FBuffer + FBufferLen, kReadAhead - FBufferLen, 0);
+  ssize_t got;
+  do {
+    got = ::recv(FSocket, FBuffer + FBufferLen, kReadAhead - FBufferLen, 0);
+  } while (got < 0 && errno == EINTR);
   if (got > 0) {
     FBufferLen += static_cast<size_t>(got);
     return true;
@@ -176,6 +179,7 @@ size_t TVioTcp::Read(char* dest, size_t n) {
   }
   while (done < n) {
     ssize_t got = ::recv(FSocket, dest + done, n - done, 0);
+    if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       if (got < 0) Fail("read", SocketWsa(errno));
       Pause10ms();
@@ -191,6 +195,7 @@ size_t TVioTcp::Write(const char* data, size_t n) {
   int idle = 0;
   while (done < n && FSocket >= 0) {
     ssize_t sent = ::send(FSocket, data + done, n - done, MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR) continue;
     if (sent < 0) {
       Fail("write", SocketWsa(errno));
       break;

@@ -100,6 +100,13 @@ TEST_F(MariaDbStatements, SeveralResultsFromOneTextLeaveTheSessionUsable) {
   FQuery.SQL.SetText("SELECT 4");
   FQuery.Execute();
   EXPECT_EQ(FQuery.Fields[0].AsInteger(), 4);
+
+  EMyError later = Failure("SELECT 5; SELECT * FROM no_such_table");
+  EXPECT_EQ(later.ErrorCode(), 1146);
+  EXPECT_FALSE(FQuery.Active());
+  FQuery.SQL.SetText("SELECT 6");
+  FQuery.Execute();
+  EXPECT_EQ(FQuery.Fields[0].AsInteger(), 6);
 }
 
 TEST(MariaDbEngine, CommandWhileRowsArePendingIsOutOfSync) {

@@ -20,7 +20,7 @@ using mysqltest::SplitPackets;
 using mysqltest::TColumn;
 using mysqltest::TValue;
 
-constexpr uint8_t kLong = 3, kVarString = 253, kTimestamp = 7;
+constexpr uint8_t kLong = 3, kTimestamp = 7;
 
 class ScriptedResults : public ::testing::Test {
  protected:
