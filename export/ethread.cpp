@@ -80,13 +80,9 @@ bool TExportThread::TalkToTarget(TStep step) {
 void TExportThread::RunExport() {
   static const std::string kGuardsPhase = platform::Utf8ToCp1251("СОЗДАЕМ ГБР");
   static const std::string kObjectsPhase = platform::Utf8ToCp1251("СОЗДАЕМ ОБЪЕКТЫ");
-  static const std::string kNoObjects = platform::Utf8ToCp1251("НЕТ ОБЪЕКТОВ ДЛЯ ЭКСПОРТА: ");
 
   FLogger = std::make_unique<TLogger>(FLogFileName);
   FProgress = 0;
-  int32_t exported = 0;
-  int32_t total = 0;
-  std::string failed;
   FRunning = true;
 
   FApi = std::make_unique<TApiClient>(FBaseUrl, FUser, FPassword,
@@ -116,43 +112,43 @@ void TExportThread::RunExport() {
   ReportLine(" ");
   ReportLine(kObjectsPhase);
   ReportLine(" ");
-  TObjectList objects;
-  std::vector<std::string> warnings;
-  FSimList.Clear();
-  std::string read_error;
-  TRunEnd end = TRunEnd::Completed;
-  if (!FReader->ReadObjects(objects, read_error)) {
-    ReportLine(kNoObjects + read_error);
-    end = TRunEnd::NoObjects;
-  } else {
-    total = static_cast<int32_t>(objects.size());
-    for (int32_t position = 0; position < total; ++position) {
-      if (Terminated()) {
-        end = TRunEnd::Stopped;
-        break;
-      }
-      TObjectData& object = objects[position];
-      for (std::string warning : {CheckSims(object, FSimList), CheckMapFile(object)}) {
-        if (!warning.empty()) warnings.push_back(std::move(warning));
-      }
-      bool object_exported = false;
-      if (!TalkToTarget([&] { object_exported = ExportObject(object, group_id); })) {
-        failed += ObjectTag(object) + ", ";
-        end = TRunEnd::ConnectionLost;
-        break;
-      }
-      if (!object_exported) {
-        failed += ObjectTag(object) + ", ";
-        continue;
-      }
-      FProgress = static_cast<int32_t>(static_cast<int64_t>(position) * 100 / total);
-      ++exported;
-    }
-  }
-  Summary(total, exported, failed, warnings);
+  TRunTally tally;
+  const TRunEnd end = ExportObjects(group_id, tally);
+  Summary(tally);
   ReleaseRun();
   FRunEnd = end;
   FRunning = false;
+}
+
+TRunEnd TExportThread::ExportObjects(int32_t group_id, TRunTally& tally) {
+  static const std::string kNoObjects = platform::Utf8ToCp1251("НЕТ ОБЪЕКТОВ ДЛЯ ЭКСПОРТА: ");
+  TObjectList objects;
+  FSimList.Clear();
+  std::string read_error;
+  if (!FReader->ReadObjects(objects, read_error)) {
+    ReportLine(kNoObjects + read_error);
+    return TRunEnd::NoObjects;
+  }
+  tally.Total = static_cast<int32_t>(objects.size());
+  for (int32_t position = 0; position < tally.Total; ++position) {
+    if (Terminated()) return TRunEnd::Stopped;
+    TObjectData& object = objects[position];
+    for (std::string warning : {CheckSims(object, FSimList), CheckMapFile(object)}) {
+      if (!warning.empty()) tally.Warnings.push_back(std::move(warning));
+    }
+    bool object_exported = false;
+    if (!TalkToTarget([&] { object_exported = ExportObject(object, group_id); })) {
+      tally.Failed += ObjectTag(object) + ", ";
+      return TRunEnd::ConnectionLost;
+    }
+    if (!object_exported) {
+      tally.Failed += ObjectTag(object) + ", ";
+      continue;
+    }
+    FProgress = static_cast<int32_t>(static_cast<int64_t>(position) * 100 / tally.Total);
+    ++tally.Exported;
+  }
+  return TRunEnd::Completed;
 }
 
 bool TExportThread::ExportObject(TObjectData& object, int32_t group_id) {
@@ -187,10 +183,10 @@ void TExportThread::EndEarly() {
   FRunning = false;
 }
 
-void TExportThread::Summary(int32_t total, int32_t exported, const std::string& failed,
-                            const std::vector<std::string>& warnings) {
+void TExportThread::Summary(const TRunTally& tally) {
   FSimList.Clear();
-  for (const std::string& line : SummaryLines(total, exported, failed, warnings)) {
+  for (const std::string& line :
+       SummaryLines(tally.Total, tally.Exported, tally.Failed, tally.Warnings)) {
     ReportLine(line);
   }
 }

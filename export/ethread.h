@@ -67,11 +67,19 @@ class TExportThread : public platform::TWorkerThread {
   // reported as a lost connection and gives false.
   template <class TStep>
   bool TalkToTarget(TStep step);
-  // Steps 8.3 to 8.8 for one object; false when it was not exported.
+  // What the object phase counted and collected, for the summary.
+  struct TRunTally {
+    int32_t Total = 0;  // objects read (0 when reading failed)
+    int32_t Exported = 0;
+    std::string Failed;  // "Id/ExtId, " per object not exported
+    std::vector<std::string> Warnings;
+  };
+  // Reads the objects and takes each through the checks and its requests.
+  TRunEnd ExportObjects(int32_t group_id, TRunTally& tally);
+  // One object's requests; false when the target did not accept it.
   bool ExportObject(TObjectData& object, int32_t group_id);
   void EndEarly();
-  void Summary(int32_t total, int32_t exported, const std::string& failed,
-               const std::vector<std::string>& warnings);
+  void Summary(const TRunTally& tally);
   void ReleaseRun();
 
   std::atomic<int32_t> FProgress{0};
