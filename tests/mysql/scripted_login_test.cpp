@@ -6,6 +6,7 @@
 #include "mysql/db_errors.h"
 #include "mysql/my_connection.h"
 #include "mysql/password_scramble.h"
+#include "platform/text_codec.h"
 #include "tests/mysql/raised.h"
 #include "tests/mysql/scripted_mysql.h"
 
@@ -34,7 +35,9 @@ std::string AsBytes(const TSha1Digest& d) {
 
 TEST(ScriptedLogin, LoginPacketCharacterSetStatementAndQuitOnA41Server) {
   testsupport::TScriptedServer server;
-  mysqltest::ScriptLogin41(server.AddConnection(), kScramble);
+  auto& script = server.AddConnection();
+  mysqltest::ScriptLogin41(script, kScramble);
+  script.ReadMySqlPacket();  // the quit
   TMyConnection connection;
   Point(connection, server);
   connection.Connect();
@@ -173,6 +176,42 @@ TEST(ScriptedLogin, FaultsOfTheConnectionPhase) {
       EXPECT_EQ(e->ErrorCode(), c.Code);
       EXPECT_EQ(std::string(e->what()), c.Message);
     }
+    EXPECT_FALSE(connection.Connected());
+  }
+}
+
+TEST(ScriptedLogin, Utf8CharsetInCapitalsLogsInAsUtf8AndSendsTheTextUnchanged) {
+  testsupport::TScriptedServer server;
+  auto& script = server.AddConnection();
+  mysqltest::ScriptLogin41(script, kScramble);
+  script.ReadMySqlPacket();  // the quit
+  TMyConnection connection;
+  Point(connection, server);
+  connection.SetServer("127.0.0.1,backup-host");  // only the part before the comma is used
+  connection.SetUsername(platform::Utf8ToCp1251("Оператор"));
+  connection.Options().SetCharset("UTF8");
+  connection.Connect();
+  connection.Disconnect();
+  ASSERT_TRUE(server.WaitDone());
+  auto sent = SplitPackets(server.Received(0));
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0].Payload[8], 33);
+  EXPECT_EQ(sent[0].Payload.substr(32, 17), std::string("Оператор") + '\0');
+  EXPECT_EQ(sent[1].Payload, "\x03SET NAMES UTF8");
+}
+
+TEST(ScriptedLogin, UnreadableServerVersionFailsTheConnect) {
+  for (const char* version : {"beta", "5.x.1", "5.1"}) {
+    SCOPED_TRACE(version);
+    testsupport::TScriptedServer server;
+    server.AddConnection()
+        .Send(mysqltest::Greeting41(kScramble, version))
+        .ReadMySqlPacket()
+        .Send(Ok(2))
+        .ReadMySqlPacket();
+    TMyConnection connection;
+    Point(connection, server);
+    EXPECT_THROW(connection.Connect(), EConvertError);
     EXPECT_FALSE(connection.Connected());
   }
 }
