@@ -7,8 +7,5 @@ TIdBasicAuthentication::TIdBasicAuthentication(const std::string& username,
                                                const std::string& password) {
   FParams.SetValue("Username", username);
   FParams.SetValue("Password", password);
-}
-
-std::string TIdBasicAuthentication::Authentication() const {
-  return "Basic " + EncodeBase64(Username() + ":" + Password());
+  FAuthentication = "Basic " + EncodeBase64(Username() + ":" + Password());
 }

@@ -20,7 +20,7 @@ class TIdBasicAuthentication {
   std::string Password() const { return FParams.Values("Password"); }
 
   // "Basic " + Base64 of user name, ":" and password, as bytes.
-  std::string Authentication() const;
+  const std::string& Authentication() const { return FAuthentication; }
 
   int Steps() const { return 1; }
   int CurrentStep() const { return FCurrentStep; }
@@ -28,5 +28,6 @@ class TIdBasicAuthentication {
 
  private:
   TIdHeaderList FParams{TIdHeaderList::kNoFolding};
+  std::string FAuthentication;  // made once: the record never changes
   int FCurrentStep = 0;
 };

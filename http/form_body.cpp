@@ -39,32 +39,48 @@ std::string FormEncode(std::string_view value) {
   return out;
 }
 
-std::string ComposeListBody(std::vector<std::string> lines, bool encode) {
-  if (encode) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-      size_t eq = lines[i].find('=');
-      std::string name = eq == std::string::npos ? std::string() : lines[i].substr(0, eq);
-      int found = IndexOfName(lines, name);
+std::string ComposeListBody(const std::vector<std::string>& lines, bool encode) {
+  // Only a line with "=" can change; the others are joined as they are.
+  std::vector<std::string> encoded;
+  bool any_equals = false;
+  for (const std::string& line : lines)
+    any_equals = any_equals || line.find('=') != std::string::npos;
+  if (encode && any_equals) {
+    encoded = lines;
+    for (size_t i = 0; i < encoded.size(); ++i) {
+      size_t eq = encoded[i].find('=');
+      std::string name = eq == std::string::npos ? std::string() : encoded[i].substr(0, eq);
+      int found = IndexOfName(encoded, name);
       if (found < 0) continue;
-      std::string& line = lines[static_cast<size_t>(found)];
+      std::string& line = encoded[static_cast<size_t>(found)];
       std::string value = line.substr(line.find('=') + 1);
       if (!value.empty()) line = name + "=" + FormEncode(value);
     }
   }
+  const std::vector<std::string>& parts = encode && any_equals ? encoded : lines;
+
+  // Every line ends in CR LF; with two or more lines every CR LF becomes "&".
+  const bool ampersands = parts.size() >= 2;
+  size_t total = 0;
+  for (const std::string& line : parts) total += line.size() + 2;
   std::string text;
-  for (const std::string& line : lines) text.append(line).append("\r\n");
-  if (lines.size() >= 2) {
-    std::string joined;
-    joined.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-        joined += '&';
+  text.reserve(total);
+  for (const std::string& line : parts) {
+    if (!ampersands) {
+      text.append(line).append("\r\n");
+      continue;
+    }
+    for (size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n') {
+        text += '&';
         ++i;
       } else {
-        joined += text[i];
+        text += line[i];
       }
     }
-    text = std::move(joined);
+    text += '&';  // the line's own CR LF
   }
-  return std::string(http_text::TrimView(text));
+  std::string_view trimmed = http_text::TrimView(text);
+  if (trimmed.size() == text.size()) return text;
+  return std::string(trimmed);
 }

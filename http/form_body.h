@@ -15,4 +15,4 @@ std::string FormEncode(std::string_view value);
 // encoding of its value (only when `encode`); then every line is followed
 // by CR LF, with two or more lines every CR LF becomes "&", and bytes 0x00
 // to 0x20 are trimmed from both ends.
-std::string ComposeListBody(std::vector<std::string> lines, bool encode);
+std::string ComposeListBody(const std::vector<std::string>& lines, bool encode);

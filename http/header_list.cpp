@@ -103,17 +103,27 @@ void TIdHeaderList::SetValue(std::string_view name, std::string_view value) {
     if (!value.empty()) AddValue(name, value);
     return;
   }
-  auto begin = FLines.begin() + index;
-  auto end = FLines.begin() + static_cast<ptrdiff_t>(LineEnd(static_cast<size_t>(index)));
-  begin = FLines.erase(begin, end);
+  size_t first = static_cast<size_t>(index);
+  size_t end = LineEnd(first);
+  if (!value.empty() && end == first + 1 && name.size() + 2 + value.size() <= FFoldLength) {
+    FLines[first].assign(name).append(": ").append(value);
+    return;
+  }
+  auto at = FLines.erase(FLines.begin() + index, FLines.begin() + static_cast<ptrdiff_t>(end));
   if (!value.empty()) {
     std::vector<std::string> pieces = FoldedLines(name, value);
-    FLines.insert(begin, std::make_move_iterator(pieces.begin()),
+    FLines.insert(at, std::make_move_iterator(pieces.begin()),
                   std::make_move_iterator(pieces.end()));
   }
 }
 
 void TIdHeaderList::AddValue(std::string_view name, std::string_view value) {
+  if (name.size() + 2 + value.size() <= FFoldLength) {
+    std::string& line = FLines.emplace_back();
+    line.reserve(name.size() + 2 + value.size());
+    line.append(name).append(": ").append(value);
+    return;
+  }
   for (std::string& piece : FoldedLines(name, value)) FLines.push_back(std::move(piece));
 }
 

@@ -2,6 +2,7 @@
 #include "http/response.h"
 
 #include <ctime>
+#include <iterator>
 
 #include "http/internet_date.h"
 #include "http/text_util.h"
@@ -15,39 +16,82 @@ int32_t TIdHTTPResponse::ResponseCode() const {
   return http_text::TryDecimalToInt(word, code) ? code : -1;
 }
 
+namespace {
+
+struct TTextField {
+  const char* Name;
+  std::string TIdHTTPResponse::*Field;
+};
+
+const TTextField kTextFields[] = {
+    {"Connection", &TIdHTTPResponse::Connection},
+    {"Proxy-Connection", &TIdHTTPResponse::ProxyConnection},
+    {"Location", &TIdHTTPResponse::Location},
+    {"Server", &TIdHTTPResponse::Server},
+    {"Content-Type", &TIdHTTPResponse::ContentType},
+    {"Content-Encoding", &TIdHTTPResponse::ContentEncoding},
+    {"Content-Language", &TIdHTTPResponse::ContentLanguage},
+    {"Content-Version", &TIdHTTPResponse::ContentVersion},
+    {"Pragma", &TIdHTTPResponse::Pragma},
+    {"Transfer-Encoding", &TIdHTTPResponse::TransferEncoding},
+};
+
+// The date fields, read from the first line of each name.
+enum TDateField { kDate, kLastModified, kExpires, kContentLength, kOtherFields };
+const char* const kOtherNames[] = {"Date", "Last-Modified", "Expires", "Content-Length"};
+
+}  // namespace
+
 void TIdHTTPResponse::ProcessHeaders() {
-  Connection = RawHeaders.Values("Connection");
-  ProxyConnection = RawHeaders.Values("Proxy-Connection");
-  Location = RawHeaders.Values("Location");
-  Server = RawHeaders.Values("Server");
-  ContentType = RawHeaders.Values("Content-Type");
-  ContentEncoding = RawHeaders.Values("Content-Encoding");
-  ContentLanguage = RawHeaders.Values("Content-Language");
-  ContentVersion = RawHeaders.Values("Content-Version");
-  Pragma = RawHeaders.Values("Pragma");
-  TransferEncoding = RawHeaders.Values("Transfer-Encoding");
-
+  for (const TTextField& f : kTextFields) (this->*f.Field).clear();
   ContentLength = -1;
-  int32_t length = -1;
-  if (http_text::TryDecimalToInt(RawHeaders.Values("Content-Length"), length)) {
-    ContentLength = length;
-  }
-
-  Date = InternetDateToLocal(RawHeaders.Values("Date"));
-  LastModified = InternetDateToLocal(RawHeaders.Values("Last-Modified"));
-  std::string expires = RawHeaders.Values("Expires");
-  int32_t seconds = 0;
-  Expires = http_text::TryDecimalToInt(expires, seconds) ? UtcToLocal(std::time(nullptr) + seconds)
-                                                         : InternetDateToLocal(expires);
-
+  Date = LastModified = Expires = 0;
   WWWAuthenticate.Clear();
   ProxyAuthenticate.Clear();
+
+  // One pass over the lines; each field takes the first line of its name.
+  bool text_seen[std::size(kTextFields)] = {};
+  bool other_seen[kOtherFields] = {};
   for (size_t i = 0; i < RawHeaders.Count(); ++i) {
-    std::string_view name = HeaderLineName(RawHeaders[i]);
+    const std::string& line = RawHeaders[i];
+    if (line.empty() || line[0] == ' ' || line[0] == '\t') continue;  // continuation
+    std::string_view name = HeaderLineName(line);
     if (http_text::SameText(name, "WWW-Authenticate")) {
       WWWAuthenticate.Add(RawHeaders.ValueAt(i));
-    } else if (http_text::SameText(name, "Proxy-Authenticate")) {
+      continue;
+    }
+    if (http_text::SameText(name, "Proxy-Authenticate")) {
       ProxyAuthenticate.Add(RawHeaders.ValueAt(i));
+      continue;
+    }
+    for (size_t k = 0; k < std::size(kTextFields); ++k) {
+      if (!text_seen[k] && http_text::SameText(name, kTextFields[k].Name)) {
+        text_seen[k] = true;
+        this->*kTextFields[k].Field = RawHeaders.ValueAt(i);
+      }
+    }
+    for (int k = 0; k < kOtherFields; ++k) {
+      if (other_seen[k] || !http_text::SameText(name, kOtherNames[k])) continue;
+      other_seen[k] = true;
+      std::string value = RawHeaders.ValueAt(i);
+      int32_t number = -1;
+      switch (k) {
+        case kDate:
+          Date = InternetDateToLocal(value);
+          break;
+        case kLastModified:
+          LastModified = InternetDateToLocal(value);
+          break;
+        case kExpires:
+          // A whole number n means n seconds from now.
+          Expires = http_text::TryDecimalToInt(value, number)
+                        ? UtcToLocal(std::time(nullptr) + number)
+                        : InternetDateToLocal(value);
+          break;
+        case kContentLength:
+          if (http_text::TryDecimalToInt(value, number)) ContentLength = number;
+          break;
+      }
     }
   }
 }

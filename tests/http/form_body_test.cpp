@@ -18,6 +18,7 @@ TEST(FormBody, ComposesTheListFormBody) {
       {{" \r\n\t{\"a\":1}\r\n "}, "{\"a\":1}"},
       {{"a=one", "b=two three"}, "a=one&b=two+three&"},
       {{"a=1", "plain"}, "a=1&plain&"},
+      {{"x\r\ny", "z\r", "\nw"}, "x&y&z\r&\nw&"},
       {{}, ""},
   };
   for (const Case& c : cases) {
