@@ -76,8 +76,10 @@ class TIdHTTP {
   int32_t RedirectMaximum = 15;
   int32_t AuthRetries = 3;
   bool AllowCookies = true;
-  int32_t ReadTimeout = kDefaultReadTimeout;  // milliseconds, 0 or less: no limit;
-                                              // also the connect time limit
+  // Milliseconds, 0 or less: no limit. Bounds every wait for response bytes
+  // (EIdReadTimeout), the connect (EIdConnectTimeout) and every send (socket
+  // error 10060); the body of an error response is waited for 2000 ms at most.
+  int32_t ReadTimeout = kDefaultReadTimeout;
   int32_t MaxLineLength = 16384;
   int32_t SendBufferSize = 32768;
   int32_t RecvBufferSize = 32768;
@@ -92,6 +94,7 @@ class TIdHTTP {
   // CR LF, and with two or more lines every CR LF becomes "&"; bytes 0x00 to
   // 0x20 are trimmed from both ends. Returns the response body, byte for byte.
   std::string HttpPost(const std::string& url, const TIdStrings& lines);
+  // The same, for a list written in place: HttpPost(url, {document}).
   std::string HttpPost(const std::string& url, std::initializer_list<std::string> lines);
   // Stream form: the whole of `body` is sent as it is.
   std::string HttpPost(const std::string& url, const TIdStream& body);
