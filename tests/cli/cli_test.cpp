@@ -251,3 +251,26 @@ TEST(CliRun, CtrlCStopsBeforeTheNextObjectAndTheSummaryIsWritten) {
   EXPECT_EQ(BodiesTo(journal, "restapi/objects/create-standalone/").size(), 1u);
   EXPECT_EQ(BodiesTo(journal, "restapi/pictures/upload/").size(), 1u);
 }
+
+TEST(CliRun, AnObjectListThatSelectsNothingStillEndsWithTheSummary) {
+  TStandIn target;
+  TScratchDir logs;
+  const auto result = RunCli(With(RunArgs(target, logs.Path()), {"--objects", "3-1"}));
+  EXPECT_EQ(result.ExitStatus, 0) << result.Stderr;
+  EXPECT_EQ(SummaryOf(ReadLogFile(logs.Path()).Entries), Summary(0, 0, "", {}));
+}
+
+TEST(CliRun, ObjectsThatCannotBeReadAreReportedAndTheRunCountsAsFailed) {
+  TStandIn target;
+  TScratchDir logs;
+  const auto result = RunCli(RunArgs(target, logs.Path(), "no_such_database"));
+  EXPECT_EQ(result.ExitStatus, 1);
+  const auto entries = ReadLogFile(logs.Path()).Entries;
+  const auto summary = std::find(entries.begin(), entries.end(), kRule);
+  ASSERT_NE(summary, entries.begin());
+  EXPECT_EQ((summary - 1)->rfind("НЕТ ОБЪЕКТОВ ДЛЯ ЭКСПОРТА: [select `id`, `obj`, ", 0), 0u)
+      << *(summary - 1);
+  EXPECT_EQ(SummaryOf(entries), Summary(0, 0, "", {}));
+  // Without teams no guard group is asked for.
+  EXPECT_TRUE(BodiesTo(target.Journal(), "restapi/guards/create-guard-group/").empty());
+}
