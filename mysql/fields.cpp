@@ -48,10 +48,9 @@ platform::TDateTime TField::AsDateTime() const { AccessError("DateTime"); }
 std::string TStringField::AsString() const {
   if (IsNull()) return std::string();
   std::string_view text = Bytes();
-  if (Def().FixedChar || Def().TrimVarChar) {
-    size_t keep = text.find_last_not_of(std::string_view(" \0", 2));
-    text = keep == std::string_view::npos ? std::string_view() : text.substr(0, keep + 1);
-  }
+  if (!Def().FixedChar && !Def().TrimVarChar) return std::string(text);  // cut at zero when read in
+  size_t keep = text.find_last_not_of(std::string_view(" \0", 2));
+  text = keep == std::string_view::npos ? std::string_view() : text.substr(0, keep + 1);
   size_t zero = text.find('\0');
   if (zero != std::string_view::npos) text = text.substr(0, zero);
   return std::string(text);

@@ -2,6 +2,7 @@
 #include "mysql/mysql_recordset.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "mysql/db_errors.h"
 #include "mysql/mysql_api.h"
@@ -165,9 +166,6 @@ void TMySQLRecordset::Open(TMySQLConnection& connection, std::unique_ptr<TMySqlR
         throw EDatabaseError("Invalid FIELD_TYPE_TIMESTAMP Field.Length (" +
                              std::to_string(f.Length) + ")");
       }
-      FColumns.push_back(
-          {type, f.Type, f.Type == 7 ? TimestampLength(f.Length) : f.Length, f.Name});
-      types.push_back(type);
       TFieldDef def;
       def.Name = f.Name;
       def.DataType = FieldTypeOf(type);
@@ -175,6 +173,9 @@ void TMySQLRecordset::Open(TMySQLConnection& connection, std::unique_ptr<TMySqlR
       def.Column = i;
       def.FixedChar = f.Type == 254 && options.TrimFixedChar;
       def.TrimVarChar = f.Type != 254 && options.TrimVarChar;
+      FColumns.push_back({type, f.Type, f.Type == 7 ? TimestampLength(f.Length) : f.Length, f.Name,
+                          !def.FixedChar && !def.TrimVarChar});
+      types.push_back(type);
       defs.push_back(std::move(def));
     }
   } catch (...) {
@@ -236,10 +237,15 @@ void TMySQLRecordset::Convert(const TMySqlBinds& row, TRowBuilder& builder) {
     const TColumn& c = FColumns[i];
     std::string_view v = row.Value(i);
     switch (c.Type) {
-      case TInternalType::Text:
-        builder.SetVar(i, v.data(),
-                       std::min<size_t>(v.size(), static_cast<size_t>(std::max(c.Length, 0))));
+      case TInternalType::Text: {
+        size_t n = std::min<size_t>(v.size(), static_cast<size_t>(std::max(c.Length, 0)));
+        if (c.CutAtZero) {
+          const void* zero = std::memchr(v.data(), 0, n);
+          if (zero) n = static_cast<size_t>(static_cast<const char*>(zero) - v.data());
+        }
+        builder.SetVar(i, v.data(), n);
         break;
+      }
       case TInternalType::Memo:
       case TInternalType::Blob:
       case TInternalType::Bytes:

@@ -45,6 +45,9 @@ class TMySQLRecordset {
     uint8_t MySqlType;
     int32_t Length;
     std::string Name;
+    // A text is kept only up to its first zero byte, where every reading
+    // ends anyway; not for texts whose trailing blanks are trimmed first.
+    bool CutAtZero = false;
   };
 
  private:

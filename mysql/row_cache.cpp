@@ -24,18 +24,6 @@ size_t FixedWidth(TInternalType type) {
   }
 }
 
-uint32_t ReadOffset(const char* at, int width) {
-  if (width == 1) return static_cast<uint8_t>(*at);
-  if (width == 2) {
-    uint16_t v;
-    std::memcpy(&v, at, 2);
-    return v;
-  }
-  uint32_t v;
-  std::memcpy(&v, at, 4);
-  return v;
-}
-
 void WriteOffset(char* at, int width, uint32_t value) {
   if (width == 1) {
     *at = static_cast<char>(value);
@@ -119,16 +107,6 @@ void TRowCache::Append(const TRowBuilder& row) {
     ends += width;
   }
   FRows.push_back(out);
-}
-
-std::string_view TRowCache::Var(const char* row, int column) const {
-  int width = row[0];
-  uint32_t index = FLayout.Slot(column);
-  const char* ends = row + 1 + FLayout.NullBytes() + FLayout.FixedSize();
-  const char* bytes = ends + FLayout.VarCount() * width;
-  uint32_t end = ReadOffset(ends + index * width, width);
-  uint32_t begin = index == 0 ? 0 : ReadOffset(ends + (index - 1) * width, width);
-  return std::string_view(bytes + begin, end - begin);
 }
 
 char* TRowCache::Allocate(size_t size) {

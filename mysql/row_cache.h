@@ -108,9 +108,28 @@ class TRowCache {
     std::memcpy(&value, row + 1 + FLayout.NullBytes() + FLayout.Slot(column), sizeof value);
     return value;
   }
-  std::string_view Var(const char* row, int column) const;
+  std::string_view Var(const char* row, int column) const {
+    int width = row[0];
+    uint32_t index = FLayout.Slot(column);
+    const char* ends = row + 1 + FLayout.NullBytes() + FLayout.FixedSize();
+    const char* bytes = ends + FLayout.VarCount() * width;
+    uint32_t end = ReadOffset(ends + index * width, width);
+    uint32_t begin = index == 0 ? 0 : ReadOffset(ends + (index - 1) * width, width);
+    return std::string_view(bytes + begin, end - begin);
+  }
 
  private:
+  static uint32_t ReadOffset(const char* at, int width) {
+    if (width == 1) return static_cast<uint8_t>(*at);
+    if (width == 2) {
+      uint16_t v;
+      std::memcpy(&v, at, 2);
+      return v;
+    }
+    uint32_t v;
+    std::memcpy(&v, at, 4);
+    return v;
+  }
   char* Allocate(size_t size);
   TRowLayout FLayout;
   std::vector<std::unique_ptr<char[]>> FBlocks;

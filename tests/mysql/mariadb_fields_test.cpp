@@ -182,6 +182,16 @@ TEST_F(MariaDbFields, NullsEmptyTextsAndImpossibleDates) {
   EXPECT_NEAR(Field(3, "tm").AsDateTime(), 123.0 / 24 + (45 * 60 + 6) / 86400.0, 1e-9);
 }
 
+TEST_F(MariaDbFields, ZeroByteEndsATextButNotAMemo) {
+  FQuery.SQL.SetText(
+      "SELECT CONCAT('ab', CHAR(0), 'cd'), CAST(CONCAT('ab', CHAR(0), 'cd') AS BINARY)");
+  FQuery.Execute();
+  EXPECT_EQ(FQuery.Fields[0].AsString(), "ab");
+  EXPECT_EQ(FQuery.Fields[1].AsString(), "ab");
+  mysqltest::Run(FConnection, "UPDATE kinds SET tx = CONCAT('m', CHAR(0), 'n') WHERE n = 3");
+  EXPECT_EQ(Field(3, "tx").AsString(), std::string("m\0n", 3));
+}
+
 TEST_F(MariaDbFields, WindowsCyrillicTravelsUnchanged) {
   std::string text = platform::Utf8ToCp1251("Объект «Ёлка» — №5");
   mysqltest::Run(FConnection, "DROP TABLE IF EXISTS cyr");
