@@ -45,6 +45,23 @@ TEST(ClientErrors, RefusedConnectionIs2003WithTheRealSocketError) {
   }
 }
 
+TEST(ClientErrors, UnknownHostIs2003WithTheLookupFailure) {
+  TMyConnection connection;
+  connection.SetServer("no-such-host.invalid");
+  connection.SetConnectionTimeout(3);
+  if (auto e = mysqltest::Raised<EMyError>([&] { connection.Connect(); })) {
+    EXPECT_EQ(e->ErrorCode(), 2003);
+    std::string message = e->what();
+    std::string head = "Can't connect to MySQL server on 'no-such-host.invalid' (10061)\r\n";
+    ASSERT_EQ(message.rfind(head, 0), 0u) << message;
+    std::string detail = message.substr(head.size());
+    // A resolver that cannot answer in time gives the timeout instead.
+    EXPECT_TRUE(detail == "Socket error on connect. WSAGetLastError return 11001($2AF9)" ||
+                detail == "Connection timed out")
+        << detail;
+  }
+}
+
 TEST(ClientErrors, MisuseOfTheComponents) {
   TMyQuery query;
   query.SQL.SetText("SELECT 1");
