@@ -42,19 +42,23 @@ TEST(MariaDbLogin, RefusalsCarryTheServersTextAfterALineBreak) {
     const char* User;
     const char* Password;
     const char* Database;
+    const char* Charset;
     int Code;
     const char* Message;
   } cases[] = {
-      {"root", "wrong", "", 1045,
+      {"root", "wrong", "", "cp1251", 1045,
        "\r\n#28000Access denied for user 'root'@'127.0.0.1' (using password: YES)"},
-      {"halvex_old", "wrong", "", 1045,
+      {"halvex_old", "wrong", "", "cp1251", 1045,
        "\r\n#28000Access denied for user 'halvex_old'@'127.0.0.1' (using password: YES)"},
-      {"root", "quietlamp", "no_such_db", 1049, "\r\n#42000Unknown database 'no_such_db'"},
+      {"root", "quietlamp", "no_such_db", "cp1251", 1049,
+       "\r\n#42000Unknown database 'no_such_db'"},
+      {"root", "quietlamp", "", "klingon", 1115, "\r\n#42000Unknown character set: 'klingon'"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Message);
     TMyConnection connection;
     mysqltest::Configure(connection, c.User, c.Password, c.Database);
+    connection.Options().SetCharset(c.Charset);
     if (auto e = mysqltest::Raised<EMyError>([&] { connection.Connect(); })) {
       EXPECT_EQ(e->ErrorCode(), c.Code);
       EXPECT_EQ(std::string(e->what()), c.Message);
