@@ -22,6 +22,7 @@
 namespace {
 
 constexpr size_t kDirectReadFrom = 2048;
+constexpr int kWsaAddrNotAvail = 10049;
 
 // The outcome of one name lookup, shared with a lookup thread that may be
 // abandoned when the caller stops waiting.
@@ -88,6 +89,9 @@ bool TVioTcp::Fail(const char* what, int wsa) {
 
 bool TVioTcp::Connect() {
   FLastError.clear();
+  // A port outside the 16-bit range would otherwise be cut down to another
+  // port silently; it is refused as an address that cannot be used.
+  if (FPort < 1 || FPort > 65535) return Fail("connect", kWsaAddrNotAvail);
   FSocket = ::socket(AF_INET, SOCK_STREAM, 0);
   if (FSocket < 0) return Fail("connect", platform::WsaFromErrno(errno));
 

@@ -45,6 +45,21 @@ TEST(ClientErrors, RefusedConnectionIs2003WithTheRealSocketError) {
   }
 }
 
+TEST(ClientErrors, PortOutsideTheSixteenBitRangeIsRefusedNotCut) {
+  for (int32_t port : {70000, 65536 + 3306, -1}) {
+    SCOPED_TRACE(port);
+    TMyConnection connection;
+    connection.SetServer("127.0.0.1");
+    connection.SetPort(port);
+    if (auto e = mysqltest::Raised<EMyError>([&] { connection.Connect(); })) {
+      EXPECT_EQ(e->ErrorCode(), 2003);
+      EXPECT_STREQ(e->what(),
+                   "Can't connect to MySQL server on '127.0.0.1' (10061)\r\n"
+                   "Socket error on connect. WSAGetLastError return 10049($2741)");
+    }
+  }
+}
+
 TEST(ClientErrors, UnknownHostIs2003WithTheLookupFailure) {
   TMyConnection connection;
   connection.SetServer("no-such-host.invalid");

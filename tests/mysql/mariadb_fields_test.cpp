@@ -28,13 +28,13 @@ class MariaDbFields : public ::testing::Test {
                    " bi BIGINT, biu BIGINT UNSIGNED, bt BIT(10), y YEAR, dc DECIMAL(10,2),"
                    " f FLOAT, db DOUBLE, d DATE, tm TIME, dt DATETIME, ts TIMESTAMP NULL,"
                    " c CHAR(10), vc VARCHAR(300), e ENUM('a','b'), st SET('x','y'), tx TEXT,"
-                   " bl BLOB, vb VARBINARY(10)) CHARACTER SET cp1251");
-    mysqltest::Run(
-        connection,
-        "INSERT INTO kinds VALUES (1, -2147483648, 4294967295, 1, -5, 200, -300, 65535,"
-        " -8388608, -9223372036854775808, 18446744073709551615, b'1000000001', 2024,"
-        " 12.50, 1.5, 2.5, '2015-03-01', '-12:30:00', '2012-05-01 10:20:30',"
-        " '2012-05-01 10:20:30', 'ab   ', 'ab   ', 'b', 'x,y', 'memo', x'00FF41', 'xy')");
+                   " bl BLOB, vb VARBINARY(10), ts3 TIMESTAMP(3) NULL) CHARACTER SET cp1251");
+    mysqltest::Run(connection,
+                   "INSERT INTO kinds VALUES (1, -2147483648, 4294967295, 1, -5, 200, -300, 65535,"
+                   " -8388608, -9223372036854775808, 18446744073709551615, b'1000000001', 2024,"
+                   " 12.50, 1.5, 2.5, '2015-03-01', '-12:30:00', '2012-05-01 10:20:30',"
+                   " '2012-05-01 10:20:30', 'ab   ', 'ab   ', 'b', 'x,y', 'memo', x'00FF41', 'xy',"
+                   " '2012-05-01 10:20:30.123')");
     mysqltest::Run(connection, "INSERT INTO kinds (n) VALUES (2)");
     mysqltest::Run(connection,
                    "INSERT INTO kinds (n, d, tm, dt, ts, vc, c) VALUES (3, '0000-00-00',"
@@ -150,6 +150,8 @@ TEST_F(MariaDbFields, AccessorsReadEveryKindOfValue) {
   EXPECT_NEAR(Field(1, "dt").AsDateTime(), 41030 + (10 * 3600 + 20 * 60 + 30) * kSecond, 1e-9);
   EXPECT_NEAR(Field(1, "ts").AsDateTime(), 41030 + (10 * 3600 + 20 * 60 + 30) * kSecond, 1e-9);
   EXPECT_NEAR(Field(1, "tm").AsDateTime(), -(12.0 / 24 + 30.0 / 1440), 1e-9);
+  // A TIMESTAMP with fractions of a second reads as its whole seconds.
+  EXPECT_NEAR(Field(1, "ts3").AsDateTime(), 41030 + (10 * 3600 + 20 * 60 + 30) * kSecond, 1e-9);
 }
 
 TEST_F(MariaDbFields, NullsEmptyTextsAndImpossibleDates) {
