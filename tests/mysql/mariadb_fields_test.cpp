@@ -39,6 +39,8 @@ class MariaDbFields : public ::testing::Test {
     mysqltest::Run(connection,
                    "INSERT INTO kinds (n, d, tm, dt, ts, vc, c) VALUES (3, '0000-00-00',"
                    " '123:45:06', '2012-02-30 01:02:03', '0000-00-00 00:00:00', '', '')");
+    mysqltest::Run(connection,
+                   "INSERT INTO kinds (n, dt, d) VALUES (4, '0000-00-00 00:00:00', '2012-02-30')");
   }
 
   void SetUp() override {
@@ -176,10 +178,13 @@ TEST_F(MariaDbFields, NullsEmptyTextsAndImpossibleDates) {
   // Row 3: an empty text is not NULL; the zero date and 30 February are.
   EXPECT_FALSE(Field(3, "vc").IsNull());
   EXPECT_TRUE(Field(2, "vc").IsNull());
-  for (const char* column : {"d", "dt", "ts"}) {
-    SCOPED_TRACE(column);
-    EXPECT_TRUE(Field(3, column).IsNull());
-    EXPECT_EQ(Field(3, column).AsDateTime(), 0.0);
+  // Row 3: zero DATE, 30 February DATETIME, zero TIMESTAMP; row 4: zero
+  // DATETIME, 30 February DATE.
+  for (auto [row, column] : {std::pair{3, "d"}, {3, "dt"}, {3, "ts"}, {4, "dt"}, {4, "d"}}) {
+    SCOPED_TRACE(std::to_string(row) + column);
+    EXPECT_TRUE(Field(row, column).IsNull());
+    EXPECT_EQ(Field(row, column).AsDateTime(), 0.0);
+    EXPECT_EQ(Field(row, column).AsString(), "");
   }
   EXPECT_NEAR(Field(3, "tm").AsDateTime(), 123.0 / 24 + (45 * 60 + 6) / 86400.0, 1e-9);
 }
