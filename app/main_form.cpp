@@ -103,6 +103,11 @@ QGroupBox* NewGroupBox(QWidget* parent, const char* name, const QString& title,
   auto* box = new QGroupBox(title, parent);
   box->setObjectName(name);
   box->setGeometry(bounds);
+  // The caption sits on the frame's top line, as the field positions expect,
+  // instead of above a frame that would cross the first label.
+  box->setStyleSheet(
+      "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+      "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 2px; }");
   return box;
 }
 
