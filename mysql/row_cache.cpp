@@ -73,11 +73,12 @@ TRowBuilder::TRowBuilder(const TRowLayout& layout)
 void TRowBuilder::Reset() {
   std::fill(FNulls.begin(), FNulls.end(), 0);
   std::fill(FFixed.begin(), FFixed.end(), 0);
-  std::fill(FVars.begin(), FVars.end(), std::string_view());
+  // Every column is set again (value or NULL), so the variable slots need no clearing.
 }
 
 void TRowBuilder::SetNull(int column) {
   FNulls[column >> 3] |= static_cast<uint8_t>(1u << (column & 7));
+  if (FLayout->Variable(column)) FVars[FLayout->Slot(column)] = std::string_view();
 }
 
 void TRowBuilder::SetVar(int column, const char* data, size_t length) {

@@ -60,7 +60,8 @@ class TRowLayout {
 };
 
 // Collects one row's values before it is packed into the cache; reused for
-// every row. Variable values are referenced, not copied, until Append.
+// every row, each of whose columns must be set (a value or NULL) after
+// Reset. Variable values are referenced, not copied, until Append.
 class TRowBuilder {
  public:
   explicit TRowBuilder(const TRowLayout& layout);
