@@ -164,6 +164,15 @@ class TMainFormTest : public QObject {
     QCOMPARE(seen, expected);
   }
 
+  // Without a run ShowLastLine appends an empty line; an empty first line
+  // still counts as a line of the view.
+  void showLastLineWithoutRun() {
+    TMainForm form;
+    form.ShowLastLine();
+    form.ShowLastLine();
+    QCOMPARE(MemoLines(form), QStringList({"", ""}));
+  }
+
   // Invalid fields: the message box, the Refused state (Running look, no
   // run, a poll does nothing), Stop back to Idle.
   void refusedFields_data() {
