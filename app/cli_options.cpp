@@ -117,6 +117,8 @@ std::string CliUsage() {
          ")\n"
          "  --help                this text\n"
          "\n"
+         "Route-map files are looked up from the current folder: a stored\n"
+         "D:\\maps\\a.png is read as ./D/maps/a.png, maps\\a.png as ./maps/a.png.\n"
          "Ctrl-C stops the run before its next object; the summary is still written.\n"
          "Exit status: 0 the run went through every object and wrote its summary;\n"
          "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
