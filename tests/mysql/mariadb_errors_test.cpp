@@ -66,7 +66,7 @@ TEST_F(MariaDbStatements, ServerErrorsKeepTheConnection) {
   EMyError missing = Failure("SELECT * FROM no_such_table");
   EXPECT_EQ(missing.ErrorCode(), 1146);
   EXPECT_EQ(std::string(missing.what()),
-            "\r\n#42S02Table 'halvex_mysql_test.no_such_table' doesn't exist");
+            "\r\n#42S02Table '" + mysqltest::ScratchDb() + ".no_such_table' doesn't exist");
   EXPECT_FALSE(missing.LineNumber().has_value());
   EXPECT_FALSE(FQuery.Active());
 

@@ -76,8 +76,8 @@ TEST(MariaDbLogin, ChangedSettingsDisconnectAndTheNextStatementReconnects) {
 
   connection.SetServer(connection.Server());  // same value: stays connected
   EXPECT_TRUE(connection.Connected());
-  connection.SetDatabase(mysqltest::kScratchDb);  // selected on the open session
-  EXPECT_EQ(One(connection, "SELECT DATABASE()"), mysqltest::kScratchDb);
+  connection.SetDatabase(mysqltest::ScratchDb());  // selected on the open session
+  EXPECT_EQ(One(connection, "SELECT DATABASE()"), mysqltest::ScratchDb());
   EXPECT_EQ(One(connection, "SELECT CONNECTION_ID()"), first_id);
   EXPECT_THROW(connection.Options().SetCharset("utf8"), EDatabaseError);
 

@@ -1,9 +1,16 @@
 // Connections to the private MariaDB for the tests.
 #include "tests/mysql/mariadb_test_support.h"
 
+#include <unistd.h>
+
 #include "tests/support/mariadb_env.h"
 
 namespace mysqltest {
+
+const std::string& ScratchDb() {
+  static const std::string name = "halvex_mysql_test_" + std::to_string(::getpid());
+  return name;
+}
 
 void Configure(TMyConnection& connection, const std::string& user, const std::string& password,
                const std::string& database) {
@@ -19,8 +26,7 @@ void Configure(TMyConnection& connection, const std::string& user, const std::st
 void EnsureScratchDb() {
   TMyConnection connection;
   Configure(connection, "root", "quietlamp", "");
-  Run(connection,
-      std::string("CREATE DATABASE IF NOT EXISTS ") + kScratchDb + " CHARACTER SET utf8mb4");
+  Run(connection, "CREATE DATABASE IF NOT EXISTS " + ScratchDb() + " CHARACTER SET utf8mb4");
 }
 
 void Run(TMyConnection& connection, const std::string& statement) {
