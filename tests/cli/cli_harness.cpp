@@ -120,6 +120,8 @@ TStandIn::TStandIn(const std::vector<std::string>& extra_args) : FState(FDir / "
     FPort = std::atoi(ReadFile(port_file).c_str());
     if (FPort != 0) break;
     if (Clock::now() >= deadline || ::waitpid(FPid, nullptr, WNOHANG) == FPid) {
+      ::kill(FPid, SIGKILL);
+      ::waitpid(FPid, nullptr, 0);
       throw std::runtime_error("the stand-in did not start: " + ReadFile(FDir / "stderr"));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
