@@ -76,15 +76,6 @@ void TRowBuilder::Reset() {
   // Every column is set again (value or NULL), so the variable slots need no clearing.
 }
 
-void TRowBuilder::SetNull(int column) {
-  FNulls[column >> 3] |= static_cast<uint8_t>(1u << (column & 7));
-  if (FLayout->Variable(column)) FVars[FLayout->Slot(column)] = std::string_view();
-}
-
-void TRowBuilder::SetVar(int column, const char* data, size_t length) {
-  FVars[FLayout->Slot(column)] = std::string_view(data, length);
-}
-
 void TRowCache::Append(const TRowBuilder& row) {
   size_t var_bytes = 0;
   for (const auto& v : row.FVars) var_bytes += v.size();

@@ -66,12 +66,17 @@ class TRowBuilder {
  public:
   explicit TRowBuilder(const TRowLayout& layout);
   void Reset();
-  void SetNull(int column);
+  void SetNull(int column) {
+    FNulls[column >> 3] |= static_cast<uint8_t>(1u << (column & 7));
+    if (FLayout->Variable(column)) FVars[FLayout->Slot(column)] = std::string_view();
+  }
   template <typename T>
   void SetFixed(int column, T value) {
     std::memcpy(FFixed.data() + FLayout->Slot(column), &value, sizeof value);
   }
-  void SetVar(int column, const char* data, size_t length);
+  void SetVar(int column, const char* data, size_t length) {
+    FVars[FLayout->Slot(column)] = std::string_view(data, length);
+  }
 
  private:
   friend class TRowCache;
