@@ -191,10 +191,13 @@ TEST_F(MariaDbFields, NullsEmptyTextsAndImpossibleDates) {
 
 TEST_F(MariaDbFields, ZeroByteEndsATextButNotAMemo) {
   FQuery.SQL.SetText(
-      "SELECT CONCAT('ab', CHAR(0), 'cd'), CAST(CONCAT('ab', CHAR(0), 'cd') AS BINARY)");
+      "SELECT CONCAT('ab', CHAR(0), 'cd'), CAST(CONCAT('ab', CHAR(0), 'cd') AS BINARY),"
+      " CONCAT('abcdefghijk', CHAR(0), 'x'), REPEAT('long', 5)");
   FQuery.Execute();
   EXPECT_EQ(FQuery.Fields[0].AsString(), "ab");
   EXPECT_EQ(FQuery.Fields[1].AsString(), "ab");
+  EXPECT_EQ(FQuery.Fields[2].AsString(), "abcdefghijk");
+  EXPECT_EQ(FQuery.Fields[3].AsString(), "longlonglonglonglong");
   mysqltest::Run(FConnection, "UPDATE kinds SET tx = CONCAT('m', CHAR(0), 'n') WHERE n = 3");
   EXPECT_EQ(Field(3, "tx").AsString(), std::string("m\0n", 3));
 }
