@@ -19,6 +19,17 @@ std::string Unquote(const std::string& text) {
   return text;
 }
 
+// The clock's moment of a date, held within the clock's range (about the
+// years 1678 to 2261): a later date lasts to the clock's end, an earlier one
+// is long past.
+Clock::time_point ClockTime(std::time_t at) {
+  constexpr std::time_t kLimit =
+      std::chrono::duration_cast<std::chrono::seconds>(Clock::duration::max()).count();
+  if (at >= kLimit) return Clock::time_point::max();
+  if (at <= -kLimit) return Clock::time_point::min();
+  return Clock::from_time_t(at);
+}
+
 }  // namespace
 
 void TIdCookieRFC2109::Parse(std::string_view text) {
@@ -47,7 +58,7 @@ void TIdCookieRFC2109::Parse(std::string_view text) {
     Expires = FormatInternetDate(Clock::to_time_t(at));
   } else if (!Expires.empty()) {
     std::optional<std::time_t> at = ParseInternetDate(Expires);
-    if (at) ExpiryTime = Clock::from_time_t(*at);
+    if (at) ExpiryTime = ClockTime(*at);
   }
 }
 
@@ -98,6 +109,7 @@ bool TIdCookieManager::AddCookie(std::string_view value, const std::string& host
     cookie = std::make_unique<TIdCookieRFC2109>();
   }
   cookie->Parse(value);
+  if (cookie->CookieName.size() + cookie->Value.size() > kMaxCookieSize) return false;
   if (cookie->Domain.empty()) cookie->Domain = host;
   if (!CookieDomainFits(cookie->Domain, host)) return false;
 
@@ -114,6 +126,7 @@ bool TIdCookieManager::AddCookie(std::string_view value, const std::string& host
       return true;
     }
   }
+  if (domain->Cookies.size() >= kMaxCookiesPerDomain) return false;
   domain->Cookies.push_back(std::move(cookie));
   return true;
 }

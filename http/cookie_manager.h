@@ -50,9 +50,16 @@ class TIdCookieRFC2965 : public TIdCookieRFC2109 {
 
 class TIdCookieManager {
  public:
+  // Bounds against a server that floods the store: a cookie whose name and
+  // value together are longer is discarded, and a domain that holds this
+  // many cookies takes no new names (a cookie it holds is still replaced).
+  static constexpr size_t kMaxCookieSize = 4096;
+  static constexpr size_t kMaxCookiesPerDomain = 50;
+
   // Files the cookie of one "Set-cookie" (`rfc2965` false) or
-  // "Set-cookie2" value received from `host`. Returns false when its domain
-  // does not fit the host and it was discarded.
+  // "Set-cookie2" value received from `host`. Returns false when it was
+  // discarded: its domain does not fit the host, or a bound above holds it
+  // back.
   bool AddCookie(std::string_view value, const std::string& host, bool rfc2965);
 
   // Removes expired cookies, then returns the "Cookie" line for a request

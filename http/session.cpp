@@ -138,9 +138,11 @@ void TIdHTTP::DoRequest(TIdHTTPMethod method, const std::string& url, const TIdS
     PrepareRequest(body);
     ConnectIfNeeded();
     WriteRequest(body);
-    do {
+    ReadStatusAndHeaders();
+    for (int interim = 0; FResponse.ResponseCode() == 100; ++interim) {
+      if (interim == kMaxInterimResponses) throw EIdException("Response header too large");
       ReadStatusAndHeaders();
-    } while (FResponse.ResponseCode() == 100);
+    }
     JudgeResponse(sink);
   } catch (...) {
     FResponse.KeepAlive = FResponseRead && KeepAliveVerdict();

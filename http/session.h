@@ -61,6 +61,9 @@ class TIdHTTP {
   // The largest header block accepted; more raises EIdException
   // "Response header too large".
   static constexpr size_t kMaxResponseHeader = 64u << 20;
+  // The most interim "100" answers skipped before the final response; more
+  // raise EIdException "Response header too large" too.
+  static constexpr int kMaxInterimResponses = 64;
 
   TIdHTTP();
   ~TIdHTTP();  // closes an open connection
