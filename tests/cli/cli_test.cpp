@@ -236,7 +236,7 @@ TEST(CliRun, RouteMapsAreUploadedReportedMissingOrLeftAloneByTheirName) {
 }
 
 TEST(CliRun, CtrlCStopsBeforeTheNextObjectAndTheSummaryIsWritten) {
-  TStandIn target({"--delay-ms", "400", "--path", "restapi/objects/obj-card-save/"});
+  TStandIn target({"--delay-ms", "1000", "--path", "restapi/objects/obj-card-save/"});
   TScratchDir logs;
   TCliProcess run(RunArgs(target, logs.Path()));
   ASSERT_TRUE(run.WaitForOutput("URI: restapi/objects/obj-card-save/"));
