@@ -35,11 +35,11 @@ class TMySQLRecordset {
   void Close();
 
   size_t RowCount() const { return FCache.Count(); }
-  // Points the fields at row `index`, or at no row.
+  // Points the fields at row `index`.
   void MoveTo(size_t index) { FView.Row = FCache.Row(index); }
-  void MoveToNothing() { FView.Row = nullptr; }
   const TRowCache& Cache() const { return FCache; }
 
+ private:
   struct TColumn {
     TInternalType Type;
     uint8_t MySqlType;
@@ -50,7 +50,6 @@ class TMySQLRecordset {
     bool CutAtZero = false;
   };
 
- private:
   void Convert(const TMySqlBinds& row, TRowBuilder& builder);
 
   std::vector<TColumn> FColumns;
