@@ -58,6 +58,9 @@ std::string CliLogFileName(const std::string& dir) {
 
 int RunCliExport(const TCliOptions& options) {
   platform::TSyncQueue queue;
+  // The console has no window to protect: the worker prints each line itself,
+  // in order and before it goes on, without a thread switch per line.
+  queue.SetCallerRuns(true);
   TExportThread* run_ptr = nullptr;
   auto run =
       std::make_unique<TExportThread>(queue, [&run_ptr] { PrintLine(run_ptr->GetLastLine()); });

@@ -20,6 +20,12 @@ TSyncQueue::~TSyncQueue() { Close(); }
 bool TSyncQueue::OnMainThread() const { return std::this_thread::get_id() == FMainThread; }
 
 bool TSyncQueue::Call(std::function<void()> op) {
+  if (FCallerRuns) {
+    std::lock_guard<std::mutex> running(FCallerMutex);
+    if (IsClosed()) return false;
+    op();
+    return true;
+  }
   if (OnMainThread()) {
     if (IsClosed()) return false;
     op();

@@ -52,6 +52,12 @@ class TSyncQueue {
   // loop uses it to schedule ServePending on the main thread.
   void SetNotifier(std::function<void()> notifier);
 
+  // Owners without an event loop of their own (the console runner) may let
+  // the requesting thread run each operation itself, one at a time and in
+  // order, instead of handing it over: no thread switch per request. Set
+  // before any worker starts.
+  void SetCallerRuns(bool caller_runs) { FCallerRuns = caller_runs; }
+
   // Refuses new requests and releases the waiting ones unrun. Final.
   void Close();
   bool IsClosed() const;
@@ -67,6 +73,8 @@ class TSyncQueue {
   std::function<void()> FNotifier;
   bool FClosed = false;
   bool FWoken = false;
+  bool FCallerRuns = false;
+  std::mutex FCallerMutex;  // one caller-run operation at a time
   std::thread::id FMainThread;
 };
 

@@ -106,3 +106,39 @@ TEST(WorkerThread, ConsoleLoopServesRequestsAndAnErrorInTheBodyIsKept) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WorkerThread, CallerRunsQueueRunsRequestsOnTheWorkerInOrder) {
+  class TRecording : public platform::TWorkerThread {
+   public:
+    using TWorkerThread::TWorkerThread;
+    ~TRecording() override { WaitFor(); }
+    std::vector<std::thread::id> Threads;
+    std::vector<int> Order;
+    bool RefusedAfterClose = false;
+
+   protected:
+    void Execute() override {
+      for (int i = 0; i < 100; ++i) {
+        Synchronize([this, i] {
+          Threads.push_back(std::this_thread::get_id());
+          Order.push_back(i);
+        });
+      }
+      Queue().Close();
+      RefusedAfterClose = !Synchronize([this] { Order.push_back(-1); });
+    }
+  };
+  platform::TSyncQueue queue;
+  queue.SetCallerRuns(true);
+  TRecording worker(queue);
+  worker.Start();
+  worker.WaitFor();  // nothing to serve: the worker ran its own requests
+  ASSERT_EQ(worker.Order.size(), 100u);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(worker.Order[i], i);
+  EXPECT_NE(worker.Threads.front(), std::this_thread::get_id());
+  EXPECT_TRUE(worker.RefusedAfterClose);
+}
+
+}  // namespace
