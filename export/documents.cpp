@@ -3,6 +3,7 @@
 
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
+#include "source/json_escape.h"
 
 namespace {
 
@@ -120,12 +121,17 @@ std::string CardJson(const TObjectData& object, int32_t new_id, int32_t group_id
   return doc;
 }
 
+// The persons document travels inside a JSON string of the card, so the
+// person texts, escaped once when they were read, are escaped once more:
+// a quote in a name must reach the inner document as an escaped quote, not
+// as the end of its string.
 std::string PersonsDocument(const TPplList& persons) {
   std::string people;
   for (const TPplData& p : persons) {
-    people += "{\\\"key\\\":\\\"" + IntToStr(p.Key) + "\\\",\\\"name\\\":\\\"" + p.Name +
-              "\\\",\\\"phone1\\\":\\\"" + p.Phone1 + "\\\",\\\"phone2\\\":\\\"" + p.Phone2 +
-              "\\\",\\\"comment\\\":\\\"" + PersonComment(p) + "\\\"}, ";
+    people += "{\\\"key\\\":\\\"" + IntToStr(p.Key) + "\\\",\\\"name\\\":\\\"" +
+              JsonEscape(p.Name) + "\\\",\\\"phone1\\\":\\\"" + JsonEscape(p.Phone1) +
+              "\\\",\\\"phone2\\\":\\\"" + JsonEscape(p.Phone2) + "\\\",\\\"comment\\\":\\\"" +
+              JsonEscape(PersonComment(p)) + "\\\"}, ";
   }
   if (people.empty()) return {};
   DropLast(people, 2);

@@ -122,26 +122,30 @@ TEST(CardDocument, DescriptionJoinsTheSentencesThatHaveText) {
   EXPECT_EQ(U(Description(o)), "Отдел полиции: ОВД. Номера телефонов: 111, 222, 333.");
 }
 
+// The persons document is a JSON text inside a JSON string: its own quotes
+// are escaped once, the person texts (escaped once when read) once more, so
+// that both levels stay valid JSON.
 TEST(PersonsDocument, EscapesItsOwnQuotesAndBuildsTheComment) {
   EXPECT_EQ(PersonsDocument({}), "");
   TPplData ivanov;
   ivanov.Key = 1;
   ivanov.Name = W(R"(Иванов \"Ваня\")");
-  ivanov.Position = W("Директор");
-  ivanov.House = "12";
+  ivanov.Position = W(R"(Директор\nсмены)");
+  ivanov.House = R"(12\/1)";
   ivanov.Apartment = "14";
   ivanov.Phone1 = "+1";
   ivanov.Phone2 = "+2";
   ivanov.Phone3 = "+3";
   TPplData anna;
   anna.Key = 3;
-  anna.Name = "Anna";
+  anna.Name = R"(Anna \\ Co)";
   EXPECT_EQ(
       U(PersonsDocument({ivanov, anna})),
       R"({\"pass1\":\"\",\"pass2\":\"\",\"persons\":[)"
-      R"({\"key\":\"1\",\"name\":\"Иванов \"Ваня\"\",\"phone1\":\"+1\",\"phone2\":\"+2\",)"
-      R"(\"comment\":\"Должность: Директор, Дом: 12, Квартира (офис): 14, Телефон 3: +3\"}, )"
-      R"({\"key\":\"3\",\"name\":\"Anna\",\"phone1\":\"\",\"phone2\":\"\",\"comment\":\"\"}]})");
+      R"({\"key\":\"1\",\"name\":\"Иванов \\\"Ваня\\\"\",\"phone1\":\"+1\",\"phone2\":\"+2\",)"
+      R"(\"comment\":\"Должность: Директор\\nсмены, Дом: 12\\\/1, Квартира (офис): 14, )"
+      R"(Телефон 3: +3\"}, )"
+      R"({\"key\":\"3\",\"name\":\"Anna \\\\ Co\",\"phone1\":\"\",\"phone2\":\"\",\"comment\":\"\"}]})");
 }
 
 TEST(AreasDocument, APartitionWithoutZonesHasNoZonesMember) {

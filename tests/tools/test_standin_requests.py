@@ -128,6 +128,16 @@ class RefusalTest(StandInTest):
             self.assert_refused(404 if what == "unknown parent" else 400, reply, what)
         self.assertEqual(self.standin.control("state")["groups"], {})
 
+    def test_a_card_whose_persons_document_is_not_json_is_refused(self):
+        group = self.create_group()
+        object_id = extract_number("id", self.create_object(group, 5).text)
+        # A quote of a name escaped only once ends the inner string early.
+        broken = '{\\"persons\\":[{\\"name\\":\\"ООО \\"Ромашка\\"\\"}]}'
+        card = ('{"id":%d, "objType": 1, "scode":"YDX", "objsGroupsIds": [%d], "IS_ACTIVE": 1, '
+                '"RESPONSIVE_PERSONS": "%s"}' % (object_id, group, broken))
+        self.assert_refused(400, self.standin.post("restapi/objects/obj-card-save/", card), "persons")
+        self.assertIsNone(self.standin.control("state")["objects"][str(object_id)]["card"])
+
     def test_requests_outside_the_interface_are_refused(self):
         post = self.standin.post
         self.assert_refused(404, post("restapi/objs-groups/lookup/", SEARCH_DOC), "unknown path")

@@ -168,14 +168,16 @@ def save_card(ctx, document):
     for key in CARD_TEXTS:
         _member(document, key, "text", required=False)
     _check_areas(_member(document, "areas", "list", required=False, default=[]))
-    record["card"] = document
     persons = document.get("RESPONSIVE_PERSONS")
     if persons is not None:
-        # The persons travel as a JSON text inside the card; keep them readable when they parse.
+        # The persons travel as a JSON text inside the card; it must be JSON itself.
         try:
-            record["persons"] = parse_json(persons.encode("utf-8"))
-        except Rejected:
-            record["persons"] = None
+            persons = parse_json(persons.encode("utf-8"))
+        except Rejected as error:
+            raise Rejected("RESPONSIVE_PERSONS is not a JSON document: %s" % error)
+    record["card"] = document
+    if persons is not None:
+        record["persons"] = persons
     return {"success": True, "id": record["id"]}
 
 
