@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -135,9 +136,14 @@ std::string TStandIn::Url() const { return "http://127.0.0.1:" + std::to_string(
 void TStandIn::Stop() {
   if (FPid <= 0) return;
   ::kill(FPid, SIGTERM);
+  ::kill(FPid, SIGCONT);  // a paused stand-in sees its SIGTERM only once it runs again
   WaitChild(FPid, 10000);
   FPid = -1;
 }
+
+void TStandIn::Pause() const { ::kill(FPid, SIGSTOP); }
+
+void TStandIn::Resume() const { ::kill(FPid, SIGCONT); }
 
 void TStandIn::Fail(const std::vector<std::string>& fault_args) const {
   std::vector<std::string> argv = {"/usr/bin/python3", HALVEX_STANDIN, "fail", "--state", FState};
@@ -259,5 +265,51 @@ void LoadSampleVariant(const std::string& db, const std::string& extra_sql) {
       << extra_sql << "\n";
   testsupport::LoadSqlFile(file, db);
 }
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+std::vector<std::string> BodiesTo(const std::vector<std::string>& journal,
+                                  const std::string& path) {
+  const std::string head = "POST /" + path + " ";
+  std::vector<std::string> bodies;
+  for (const std::string& line : journal) {
+    if (line.rfind(head, 0) == 0) bodies.push_back(line.substr(head.size()));
+  }
+  return bodies;
+}
+
+std::vector<std::string> SummaryOf(const std::vector<std::string>& entries) {
+  auto it = std::find(entries.begin(), entries.end(), kRule);
+  return std::vector<std::string>(it, entries.end());
+}
+
+std::vector<std::string> Summary(int total, int exported, const std::string& failed,
+                                 const std::vector<std::string>& warnings) {
+  std::vector<std::string> lines = {
+      kRule,
+      "ЭКСПОРТ ОБЪЕКТОВ ЗАВЕРШЕН",
+      kRule,
+      "Полное количество объектов: " + std::to_string(total),
+      "Количество экспортированных объектов: " + std::to_string(exported),
+      "Список не экспортированных объектов: " + failed,
+      kRule,
+      "Количество предупреждений: " + std::to_string(warnings.size()),
+      kRule};
+  if (!warnings.empty()) {
+    lines.insert(lines.end(), warnings.begin(), warnings.end());
+    lines.push_back(kRule);
+  }
+  return lines;
+}
+
+const std::vector<std::string> kSampleWarnings = {
+    "ПРЕДУПРЕЖДЕНИЕ: У ОБЪЕКТА СОВПАДАЮТ НОМЕРА СИМ-КАРТ: 5: 89160000005",
+    "ПРЕДУПРЕЖДЕНИЕ: ОБЪЕКТ 7 ИМЕЕТ УЖЕ СУЩЕСТВУЮЩИЕ В СИСТЕМЕ НОМЕРА СИМ-КАРТ: 89161234567  ",
+    "ПРЕДУПРЕЖДЕНИЕ: НЕ НАЙДЕН ФАЙЛ С КАРТОЙ ПРОЕЗДА D:\\\\Halvex\\\\maps\\\\missing.png ДЛЯ "
+    "ОБЪЕКТА 7",
+};
 
 }  // namespace clitest

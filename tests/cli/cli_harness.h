@@ -40,6 +40,10 @@ class TStandIn {
   std::string Url() const;
   const std::string& StateFile() const { return FState; }
   void Stop();
+  // SIGSTOP / SIGCONT: while paused the stand-in reads and answers nothing;
+  // requests wait in the kernel. Stop() ends a paused stand-in too.
+  void Pause() const;
+  void Resume() const;
   // Adds fault options to the running stand-in ("marivon_standin.py fail").
   void Fail(const std::vector<std::string>& fault_args) const;
 
@@ -116,5 +120,24 @@ std::string JoinLines(const std::vector<std::string>& lines);
 void LoadSampleVariant(const std::string& db, const std::string& extra_sql);
 
 std::string ReadFile(const std::string& path);
+
+// `args` followed by `more` (a later option overrides an earlier one).
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more);
+
+// The bodies of the journal lines of requests to `path` ("restapi/..."), in order.
+std::vector<std::string> BodiesTo(const std::vector<std::string>& journal, const std::string& path);
+
+// The 49 "#" rule of the summary.
+inline const std::string kRule(49, '#');
+
+// A run's lines from the first summary rule on.
+std::vector<std::string> SummaryOf(const std::vector<std::string>& entries);
+
+// The summary lines a run writes for these figures and warnings (UTF-8).
+std::vector<std::string> Summary(int total, int exported, const std::string& failed,
+                                 const std::vector<std::string>& warnings);
+
+// The warnings of the pre-export checks for the whole sample, in order.
+extern const std::vector<std::string> kSampleWarnings;
 
 }  // namespace clitest

@@ -9,31 +9,19 @@
 
 namespace {
 
+using clitest::BodiesTo;
 using clitest::JoinLines;
+using clitest::kRule;
+using clitest::kSampleWarnings;
 using clitest::ReadLogFile;
 using clitest::RunArgs;
 using clitest::RunCli;
+using clitest::Summary;
+using clitest::SummaryOf;
 using clitest::TCliProcess;
 using clitest::TScratchDir;
 using clitest::TStandIn;
-
-const std::string kRule(49, '#');
-
-std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
-  args.insert(args.end(), more.begin(), more.end());
-  return args;
-}
-
-// The journal lines of requests to `path` ("restapi/..."), bodies only.
-std::vector<std::string> BodiesTo(const std::vector<std::string>& journal,
-                                  const std::string& path) {
-  const std::string head = "POST /" + path + " ";
-  std::vector<std::string> bodies;
-  for (const std::string& line : journal) {
-    if (line.rfind(head, 0) == 0) bodies.push_back(line.substr(head.size()));
-  }
-  return bodies;
-}
+using clitest::With;
 
 // Every JSON request as its report line gave it: "POST /" + path + " " + document.
 std::vector<std::string> ReportedRequests(const std::vector<std::string>& entries) {
@@ -54,38 +42,6 @@ std::vector<std::string> WithoutUploads(const std::vector<std::string>& journal)
   }
   return json;
 }
-
-// The run's lines from the first summary rule on.
-std::vector<std::string> SummaryOf(const std::vector<std::string>& entries) {
-  auto it = std::find(entries.begin(), entries.end(), kRule);
-  return std::vector<std::string>(it, entries.end());
-}
-
-std::vector<std::string> Summary(int total, int exported, const std::string& failed,
-                                 const std::vector<std::string>& warnings) {
-  std::vector<std::string> lines = {
-      kRule,
-      "ЭКСПОРТ ОБЪЕКТОВ ЗАВЕРШЕН",
-      kRule,
-      "Полное количество объектов: " + std::to_string(total),
-      "Количество экспортированных объектов: " + std::to_string(exported),
-      "Список не экспортированных объектов: " + failed,
-      kRule,
-      "Количество предупреждений: " + std::to_string(warnings.size()),
-      kRule};
-  if (!warnings.empty()) {
-    lines.insert(lines.end(), warnings.begin(), warnings.end());
-    lines.push_back(kRule);
-  }
-  return lines;
-}
-
-const std::vector<std::string> kSampleWarnings = {
-    "ПРЕДУПРЕЖДЕНИЕ: У ОБЪЕКТА СОВПАДАЮТ НОМЕРА СИМ-КАРТ: 5: 89160000005",
-    "ПРЕДУПРЕЖДЕНИЕ: ОБЪЕКТ 7 ИМЕЕТ УЖЕ СУЩЕСТВУЮЩИЕ В СИСТЕМЕ НОМЕРА СИМ-КАРТ: 89161234567  ",
-    "ПРЕДУПРЕЖДЕНИЕ: НЕ НАЙДЕН ФАЙЛ С КАРТОЙ ПРОЕЗДА D:\\\\Halvex\\\\maps\\\\missing.png ДЛЯ "
-    "ОБЪЕКТА 7",
-};
 
 }  // namespace
 
