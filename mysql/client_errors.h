@@ -19,6 +19,7 @@ constexpr int CR_VERSION_ERROR = 2007;
 constexpr int CR_SERVER_HANDSHAKE_ERR = 2012;
 constexpr int CR_SERVER_LOST = 2013;
 constexpr int CR_COMMANDS_OUT_OF_SYNC = 2014;
+constexpr int CR_NET_PACKET_TOO_LARGE = 2020;
 constexpr int CR_MALFORMED_PACKET = 2027;
 constexpr int ER_NET_PACKETS_OUT_OF_ORDER = 1156;
 

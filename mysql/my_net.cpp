@@ -20,7 +20,9 @@ void PutHeader(char* at, size_t length, uint8_t sequence) {
 
 }  // namespace
 
-TMySqlNet::TMySqlNet() { FBuffer.resize(kInitialCapacity); }
+TMySqlNet::TMySqlNet(size_t max_payload) : FMaxPayload(max_payload) {
+  FBuffer.resize(kInitialCapacity);
+}
 
 void TMySqlNet::CloseVio() {
   if (FVio) FVio->Close();
@@ -150,12 +152,21 @@ std::string_view TMySqlNet::ReadPacket() {
   if (length < kMaxPacket && FVio->ReadBuffered(length, direct)) {
     packet = std::string_view(direct, length);
   } else {
+    // The buffer grows with the bytes that arrive, not with the length a
+    // header announces, so a peer that announces much and sends little
+    // costs little.
     size_t total = 0;
     while (true) {
-      if (total + length > FBuffer.size())
-        FBuffer.resize(std::max(FBuffer.size() * 2, total + length));
-      ReadAll(FBuffer.data() + total, length);
-      total += length;
+      if (length > FMaxPayload - total) {
+        throw EMySqlException(mysql_client::CR_NET_PACKET_TOO_LARGE);
+      }
+      size_t end = total + length;
+      while (total < end) {
+        if (total == FBuffer.size()) FBuffer.resize(std::max(FBuffer.size() * 2, kInitialCapacity));
+        size_t take = std::min(end - total, FBuffer.size() - total);
+        ReadAll(FBuffer.data() + total, take);
+        total += take;
+      }
       if (length < kMaxPacket) break;
       ReadHeader(length);
     }
@@ -167,14 +178,14 @@ std::string_view TMySqlNet::ReadPacket() {
 }
 
 void TMySqlNet::RaiseServerError(std::string_view packet) {
-  int code = 0;
-  std::string message;
-  if (packet.size() >= 3) {
-    code = static_cast<int16_t>(static_cast<uint8_t>(packet[1]) |
-                                (static_cast<uint8_t>(packet[2]) << 8));
-    std::string_view rest = packet.substr(3);
-    message = std::string(rest.substr(0, rest.find('\0')));
-  }
+  // Code 0 would read as "no error" to whoever keeps it as the last error,
+  // and the failure would pass for the end of a result.
+  if (packet.size() < 3) throw EMySqlException(mysql_client::CR_MALFORMED_PACKET);
+  int code = static_cast<int16_t>(static_cast<uint8_t>(packet[1]) |
+                                  (static_cast<uint8_t>(packet[2]) << 8));
+  std::string_view rest = packet.substr(3);
+  std::string message(rest.substr(0, rest.find('\0')));
+  if (code == 0) throw EMySqlException(mysql_client::CR_UNKNOWN_ERROR, message);
   throw EMySqlException(code, message);
 }
 

@@ -6,7 +6,8 @@
 //
 // Owns its transport; one thread at a time. Raises EMySqlException: 2013
 // for a short read or write (with the transport's detail), 1156 for a
-// packet out of order, the server's code for an error packet.
+// packet out of order, 2020 for an incoming packet longer than the client
+// takes, the server's code for an error packet.
 #pragma once
 
 #include <cstdint>
@@ -15,18 +16,21 @@
 #include <string_view>
 #include <vector>
 
-#include "mysql/vio_tcp.h"
+#include "mysql/my_vio.h"
 
 class TMySqlNet {
  public:
   static constexpr size_t kMaxPacket = 0xFFFFFF;
+  // The longest payload taken in, joined packets together: the maximum
+  // packet size the login announces to the server.
+  static constexpr size_t kMaxPayload = 0x40000000;
 
-  TMySqlNet();
+  explicit TMySqlNet(size_t max_payload = kMaxPayload);
   TMySqlNet(const TMySqlNet&) = delete;
   TMySqlNet& operator=(const TMySqlNet&) = delete;
 
-  void SetVio(std::unique_ptr<TVioTcp> vio) { FVio = std::move(vio); }
-  TVioTcp* Vio() const { return FVio.get(); }
+  void SetVio(std::unique_ptr<TMyVio> vio) { FVio = std::move(vio); }
+  TMyVio* Vio() const { return FVio.get(); }
   // Closes and frees the transport.
   void CloseVio();
 
@@ -57,6 +61,8 @@ class TMySqlNet {
 
   // Empties the packet buffer (back to its initial capacity).
   void Clear();
+  // Bytes held by the packet buffer.
+  size_t BufferBytes() const { return FBuffer.capacity(); }
   // Compressed framing is never switched on by this client.
   bool Compressed() const { return FCompress; }
 
@@ -67,7 +73,8 @@ class TMySqlNet {
   [[noreturn]] void RaiseServerError(std::string_view packet);
   uint8_t ReadHeader(size_t& length);
 
-  std::unique_ptr<TVioTcp> FVio;
+  std::unique_ptr<TMyVio> FVio;
+  size_t FMaxPayload;
   std::vector<char> FBuffer;
   size_t FLength = 0;  // bytes used in FBuffer (header room included when writing)
   uint8_t FSequence = 0;

@@ -46,7 +46,7 @@ void TMySqlSession::Connect(const std::string& host, const std::string& user,
   Database = database;
   ServerStatus = SERVER_STATUS_AUTOCOMMIT;
   try {
-    auto vio = std::make_unique<TVioTcp>(Host, Port);
+    std::unique_ptr<TMyVio> vio = MakeVio(Host, Port);
     vio->SetTimeout(ConnectTimeout);
     if (!vio->Connect()) {
       throw EMySqlException(mysql_client::CR_CONN_HOST_ERROR, vio->LastError(),

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -66,7 +67,17 @@ void SetSeconds(int fd, int option, int seconds) {
   ::setsockopt(fd, SOL_SOCKET, option, &tv, sizeof tv);
 }
 
+std::atomic<TVioMaker> gVioMaker{nullptr};
+
 }  // namespace
+
+void SetVioMaker(TVioMaker maker) { gVioMaker.store(maker); }
+
+std::unique_ptr<TMyVio> MakeVio(const std::string& host, int port) {
+  TVioMaker maker = gVioMaker.load();
+  if (maker) return maker(host, port);
+  return std::make_unique<TVioTcp>(host, port);
+}
 
 TVioTcp::TVioTcp(std::string host, int port) : FHost(std::move(host)), FPort(port) {
   if (FHost.empty()) FHost = "localhost";

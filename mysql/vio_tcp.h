@@ -11,35 +11,37 @@
 #include <cstdint>
 #include <string>
 
-class TVioTcp {
+#include "mysql/my_vio.h"
+
+class TVioTcp final : public TMyVio {
  public:
   TVioTcp(std::string host, int port);
-  ~TVioTcp();
+  ~TVioTcp() override;
   TVioTcp(const TVioTcp&) = delete;
   TVioTcp& operator=(const TVioTcp&) = delete;
 
   // Receive timeout and name-lookup limit, in seconds.
-  void SetTimeout(int seconds);
+  void SetTimeout(int seconds) override;
   int Timeout() const { return FReceiveTimeout; }
 
   // Resolves and connects; false on failure with LastError() set and the
   // socket closed.
-  bool Connect();
+  bool Connect() override;
   bool IsOpen() const { return FSocket >= 0; }
 
   // Reads up to n bytes; fewer when the peer closed, a receive failed or
   // timed out (then LastError() says why).
-  size_t Read(char* dest, size_t n);
+  size_t Read(char* dest, size_t n) override;
   // Zero-copy form for short reads: when n bytes can be had from the
   // read-ahead buffer (refilling it once if needed), points `data` at them
   // and returns true; they stay valid until the next read.
-  bool ReadBuffered(size_t n, const char*& data);
+  bool ReadBuffered(size_t n, const char*& data) override;
   // Sends every byte; returns how many went out (fewer on failure).
-  size_t Write(const char* data, size_t n);
+  size_t Write(const char* data, size_t n) override;
   // Shuts the socket down both ways and closes it.
-  void Close();
+  void Close() override;
 
-  const std::string& LastError() const { return FLastError; }
+  const std::string& LastError() const override { return FLastError; }
   const std::string& Host() const { return FHost; }
   int Port() const { return FPort; }
 
