@@ -64,7 +64,10 @@ class TOwnMariaDb {
     for (std::string line; std::getline(env, line);) {
       if (StartsWith(line, "MARIADB_PORT=")) FPort = std::atoi(line.c_str() + 13);
     }
-    if (FPort <= 0) throw std::runtime_error("no port in " + FDir / "env");
+    if (FPort <= 0) {
+      Stop();
+      throw std::runtime_error("no port in " + FDir / "env");
+    }
   }
   ~TOwnMariaDb() {
     try {
@@ -86,8 +89,8 @@ class TOwnMariaDb {
 
  private:
   void Script(const std::string& command) {
-    const std::string line = std::string(HALVEX_MARIADB_SCRIPT) + " " + command + " --dir " +
-                             FDir.Path() + " >" + FDir / "script.log" + " 2>&1";
+    const std::string line = "'" + std::string(HALVEX_MARIADB_SCRIPT) + "' " + command +
+                             " --dir '" + FDir.Path() + "' >'" + FDir / "script.log" + "' 2>&1";
     if (std::system(line.c_str()) != 0) {
       throw std::runtime_error("scripts/mariadb " + command +
                                " failed: " + clitest::ReadFile(FDir / "script.log"));
