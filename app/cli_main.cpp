@@ -1,4 +1,5 @@
 // halvex-export-cli: the export run from the command line.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,9 @@
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  // A reader of standard output that goes away must not end the run: the
+  // lines still reach the log file and the summary is still written.
+  std::signal(SIGPIPE, SIG_IGN);
   TCliOptions options;
   try {
     options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -2,9 +2,12 @@
 #include "app/cli_runner.h"
 
 #include <pthread.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 
@@ -47,6 +50,18 @@ void PrintLine(const std::string& cp1251) {
   std::fputc('\n', stdout);
 }
 
+// The log writer drops what it cannot write, silently; the operator of a
+// console run hears of it once, before the run starts.
+void WarnWhenUnwritable(const std::string& log_file) {
+  const std::string folder = log_file.substr(0, log_file.rfind('/') + 1);
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    std::fprintf(stderr,
+                 "halvex-export-cli: the log file %s cannot be written (%s); "
+                 "the report goes to standard output only\n",
+                 platform::Cp1251ToUtf8(log_file).c_str(), std::strerror(errno));
+  }
+}
+
 }  // namespace
 
 std::string CliLogFileName(const std::string& dir) {
@@ -67,7 +82,9 @@ int RunCliExport(const TCliOptions& options) {
   run_ptr = run.get();
   run->SetDbOptions(&options.Db);
   run->SetTarget(options.Url, options.User, options.Password, options.ObjPrefix, options.Scode);
-  run->SetLogFileName(CliLogFileName(options.LogDir));
+  const std::string log_file = CliLogFileName(options.LogDir);
+  run->SetLogFileName(log_file);
+  WarnWhenUnwritable(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);
 
   CatchInterrupt();

@@ -28,7 +28,12 @@ std::string WithoutLastSeparator(const std::string& text) {
 
 }  // namespace
 
-TDbReader::TDbReader() { FQuery.SetConnection(&FConnection); }
+TDbReader::TDbReader() {
+  FQuery.SetConnection(&FConnection);
+  FQuery.SetCommandTimeout(kCommandTimeout);
+}
+
+void TDbReader::SetCommandTimeout(int32_t seconds) { FQuery.SetCommandTimeout(seconds); }
 
 TDbReader::~TDbReader() = default;
 

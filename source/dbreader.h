@@ -37,6 +37,11 @@ class TDbReader {
   void SetOptions(const TDBoptions& options);
   // True when the session is open; false on any error.
   bool Connect();
+  // The longest silence of the server while a statement runs, in seconds
+  // (kCommandTimeout unless changed): a server that stops answering fails
+  // the statement, and the run goes on, instead of holding the run for good.
+  static constexpr int32_t kCommandTimeout = 60;
+  void SetCommandTimeout(int32_t seconds);
   // Closes the session; never raises.
   void Disconnect();
 

@@ -5,6 +5,7 @@
 // within a bounded time, with every report line both on standard output
 // and in the log file.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -284,6 +285,7 @@ TEST(CliFaults, ALogFolderThatCannotBeWrittenLosesNoLineOfStandardOutput) {
   TStandIn target, reference_target;
   const auto result = RunToEnd(RunArgs(target, unwritable));
   EXPECT_EQ(result.ExitStatus, 0) << result.Stderr;
+  EXPECT_NE(result.Stderr.find("cannot be written"), std::string::npos) << result.Stderr;
 
   TScratchDir logs;
   const auto reference = RunToEnd(RunArgs(reference_target, logs.Path()));
@@ -291,6 +293,20 @@ TEST(CliFaults, ALogFolderThatCannotBeWrittenLosesNoLineOfStandardOutput) {
   EXPECT_EQ(result.Stdout, JoinLines(ReadLogFile(logs.Path()).Entries));
   EXPECT_EQ(SummaryOf(Lines(result.Stdout)), Summary(12, 12, "", kSampleWarnings));
   EXPECT_EQ(target.Journal(), reference_target.Journal());
+}
+
+TEST(CliFaults, AReaderOfStandardOutputThatGoesAwayDoesNotEndTheRun) {
+  TStandIn target;
+  TScratchDir logs;
+  // `true` ends at once: every line of the run meets a closed pipe.
+  std::string command = "cd '" + TCliProcess::FixturesDir() +
+                        "' && bash -c '\"$@\" | true; exit ${PIPESTATUS[0]}' _ " HALVEX_CLI;
+  for (const std::string& arg : RunArgs(target, logs.Path())) command += " '" + arg + "'";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const auto log = ReadLogFile(logs.Path());
+  EXPECT_EQ(SummaryOf(log.Entries), Summary(12, 12, "", kSampleWarnings));
 }
 
 }  // namespace
