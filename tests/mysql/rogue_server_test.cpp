@@ -29,7 +29,7 @@ using mysqltest::ResultSet;
 using mysqltest::TColumn;
 using mysqltest::TValue;
 
-constexpr uint8_t kLong = 3, kVarString = 253, kBlob = 252;
+constexpr uint8_t kLong = 3, kBlob = 252;
 constexpr size_t kMaxPacket = 0xFFFFFF;
 
 void Point(TMyConnection& connection, const testsupport::TScriptedServer& server) {
@@ -135,31 +135,41 @@ TEST(RogueServer, AbsurdGreetingsFailTheConnectCleanly) {
   }
 }
 
-TEST(RogueServer, RowContinuedOverTwoPhysicalPacketsIsJoined) {
+TEST(RogueServer, RowContinuedOverTwoPhysicalPacketsIsJoinedOrLostWhenCutShort) {
   // A blob value that makes the row payload longer than one packet can carry.
   std::string value(kMaxPacket + 100, 'v');
   value[0] = 'a';
   value.back() = 'z';
-  std::string payload = "\xFE" +
-                        std::string{char(value.size() & 0xFF), char((value.size() >> 8) & 0xFF),
-                                    char((value.size() >> 16) & 0xFF), char(value.size() >> 24)} +
-                        std::string(4, '\0') + value;
-  std::string rows = Header(kMaxPacket, 4) + payload.substr(0, kMaxPacket) +
-                     Header(payload.size() - kMaxPacket, 5) + payload.substr(kMaxPacket) + Eof(6);
-  testsupport::TScriptedServer server;
-  auto& script = server.AddConnection();
-  mysqltest::ScriptLogin41(script, "ABCDEFGHIJKLMNOPQRST");
-  script.ReadMySqlPacket()
-      .Send(Packet(1, "\x01") + ColumnDef41(2, {"m", kBlob, 0xFFFFFFFF, 0x90, 63}) + Eof(3) + rows)
-      .ReadMySqlPacket();
-  TMyConnection connection;
-  Point(connection, server);
-  TMyQuery query;
-  query.SetConnection(&connection);
-  query.SQL.SetText("SELECT m FROM maps");
-  query.Execute();
-  ASSERT_EQ(query.RecordCount(), 1);
-  EXPECT_EQ(query.Fields[0].AsString(), value);
+  std::string payload = LengthCoded(value.size()) + value;
+  std::string first_piece = Header(kMaxPacket, 4) + payload.substr(0, kMaxPacket);
+  std::string rest = payload.substr(kMaxPacket);
+  for (bool cut : {false, true}) {
+    SCOPED_TRACE(cut ? "cut short in the second piece" : "whole");
+    std::string rows = first_piece + Header(rest.size(), 5) +
+                       (cut ? rest.substr(0, rest.size() / 2) : rest + Eof(6));
+    testsupport::TScriptedServer server;
+    auto& script = server.AddConnection();
+    mysqltest::ScriptLogin41(script, "ABCDEFGHIJKLMNOPQRST");
+    script.ReadMySqlPacket().Send(Packet(1, LengthCoded(1)) +
+                                  ColumnDef41(2, {"m", kBlob, 0xFFFFFFFF, 0x90, 63}) + Eof(3) +
+                                  rows);
+    if (!cut) script.ReadMySqlPacket();
+    TMyConnection connection;
+    Point(connection, server);
+    TMyQuery query;
+    query.SetConnection(&connection);
+    query.SQL.SetText("SELECT m FROM maps");
+    if (cut) {
+      if (auto e = mysqltest::Raised<EMyError>([&] { query.Execute(); })) {
+        EXPECT_EQ(e->ErrorCode(), 2013);
+      }
+      EXPECT_FALSE(connection.Connected());
+      continue;
+    }
+    query.Execute();
+    ASSERT_EQ(query.RecordCount(), 1);
+    EXPECT_EQ(query.Fields[0].AsString(), value);
+  }
 }
 
 // A transport that hands out a prepared byte string, then reports the peer
