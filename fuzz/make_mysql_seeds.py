@@ -1,7 +1,12 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of fuzz_mysql_greeting, fuzz_mysql_packets and
 fuzz_mysql_values into fuzz/corpus/. The packets follow what a MariaDB 10.11
-server sends (greeting, OK, error, column definitions, rows)."""
+server sends (greeting, OK, error, column definitions, rows); the seeds
+named mariadb_* are cut from whole sessions recorded from the private
+MariaDB (fuzz/corpus/mysql_server_stream/mariadb_*: the server's bytes of a
+login as root, as halvex_empty and as halvex_old, the character-set
+statement, then SELECT 1, a temporary table of every column type, its
+rows, an empty result, an unknown table and an UPDATE)."""
 import os
 import struct
 
@@ -44,6 +49,34 @@ def row(values):
     return b"".join(b"\xfb" if v is None else lenc(v) for v in values)
 
 
+def split_packets(stream):
+    """(sequence, payload) of every packet of a recorded stream."""
+    out, pos = [], 0
+    while pos + 4 <= len(stream):
+        n = stream[pos] | stream[pos + 1] << 8 | stream[pos + 2] << 16
+        out.append((stream[pos + 3], stream[pos + 4:pos + 4 + n]))
+        pos += 4 + n
+    return out
+
+
+def recorded_sessions():
+    """Connection phase and the answers of each recorded session: an
+    answer starts at every packet with the sequence number 1."""
+    folder = os.path.join(HERE, "corpus", "mysql_server_stream")
+    for name in sorted(os.listdir(folder)):
+        if not name.startswith("mariadb_"):
+            continue
+        packets = split_packets(open(os.path.join(folder, name), "rb").read())
+        first = next(i for i, (seq, _) in enumerate(packets) if seq == 1)
+        login = [p for _, p in packets[:first]]
+        answers = []
+        for seq, payload in packets[first:]:
+            if seq == 1:
+                answers.append([])
+            answers[-1].append(payload)
+        yield name, login, answers
+
+
 def write(target, name, data):
     with open(os.path.join(HERE, "corpus", target, name), "wb") as f:
         f.write(data)
@@ -59,6 +92,16 @@ def main():
     write("mysql_greeting", "utf8_empty_password", b"\x03" + SEP.join([g, OK, OK]))
     write("mysql_greeting", "refused", b"\x00" + b"\xff\x10\x04Too many connections")
     write("mysql_greeting", "bad_charset", b"\x00" + SEP.join([g, OK, b"\xff\x73\x04#42000Unknown character set: 'cp1251x'"]))
+
+    for name, login, answers in recorded_sessions():
+        choice = b"\x01" if "empty" in name else b"\x00"
+        write("mysql_greeting", name, choice + SEP.join(login + answers[0]))
+        if "native" in name:
+            # answers[0] is the character-set statement's; then one statement each.
+            statements = ["select_1", "create_table", "insert", "every_type", "empty_result",
+                          "unknown_table", "update"]
+            for statement, answer in zip(statements, answers[1:]):
+                write("mysql_packets", "mariadb_" + statement, b"\x00" + SEP.join(answer))
 
     cols = [coldef41(b"id", 3, 11, 0x4203, 63), coldef41(b"name", 253, 400, 0, 51),
             coldef41(b"ts", 12, 19, 0x80, 63), coldef41(b"t", 11, 10, 0x80, 63),
