@@ -5,8 +5,8 @@
 //
 // Used from one thread at a time. Connect and the property writes that must
 // talk to the server raise EMyError; misuse raises EDatabaseError. A fatal
-// error (codes 1053, 2003, 2006, 2013, 2020, 2027) leaves the connection
-// disconnected, and the next statement connects again.
+// error (codes 1053, 1156, 2003, 2006, 2013, 2020, 2027) leaves the
+// connection disconnected, and the next statement connects again.
 #pragma once
 
 #include <cstdint>

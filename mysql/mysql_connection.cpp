@@ -40,12 +40,12 @@ std::string DigitRun(const std::string& text, size_t from) {
 
 }  // namespace
 
-// A packet refused as too long (2020) or unreadable (2027) leaves the rest
-// of the server's answer unread: the session cannot be kept in step, so it
-// is dropped like a lost one.
+// A packet out of order (1156), refused as too long (2020) or unreadable
+// (2027) leaves the rest of the server's answer unread: the session cannot
+// be kept in step, so it is dropped like a lost one.
 bool IsFatalError(int code) {
-  return code == 1053 || code == 2003 || code == 2006 || code == 2013 || code == 2020 ||
-         code == 2027;
+  return code == 1053 || code == 1156 || code == 2003 || code == 2006 || code == 2013 ||
+         code == 2020 || code == 2027;
 }
 
 TMySQLConnection::TMySQLConnection() : FEngine(TMySQLAPIDirect::Engine()) {}

@@ -1,8 +1,8 @@
 // TMySQLConnection: the protocol session behind one TMyConnection. Opens it
 // (login, version check, character-set statement), closes it, and turns the
 // engine's last error into EMyError, dropping the session first when the
-// error is fatal (1053, 2003, 2006, 2013, and 2020 and 2027, after which
-// the rest of the server's answer is left unread).
+// error is fatal (1053, 2003, 2006, 2013, and 1156, 2020 and 2027, after
+// which the rest of the server's answer is left unread).
 //
 // Owned by its TMyConnection; one thread at a time.
 #pragma once

@@ -1,8 +1,8 @@
-// Servers that break the protocol on purpose: values and definitions that
-// run past their packet, greetings that make no sense, packets announced
-// at 16 MiB and more that are cut short or never end. The client must fail
-// with a clean EMyError, stay in step (or drop the connection), and never
-// hold much more memory than what actually arrived.
+// Servers that break the protocol on purpose: packets out of order, values
+// and definitions that run past their packet, greetings that make no sense,
+// packets announced at 16 MiB and more that are cut short or never end. The
+// client must fail with a clean EMyError, stay in step (or drop the
+// connection), and never hold much more memory than what actually arrived.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -47,10 +47,11 @@ std::string Header(size_t length, uint8_t seq) {
 // The answer to "SELECT id, n FROM obj" from sequence 1 whose first row is
 // `first_row`, followed by a good row and the end of the rows unless the
 // first row was an error packet that ends the answer.
-std::string AnswerWithFirstRow(const std::string& first_row, bool ends = false) {
+std::string AnswerWithFirstRow(const std::string& first_row, bool ends = false,
+                               uint8_t first_row_seq = 5) {
   const TColumn id{"id", kLong, 11}, n{"n", kLong, 11};
   std::string answer = Packet(1, LengthCoded(2)) + ColumnDef41(2, id) + ColumnDef41(3, n) + Eof(4) +
-                       Packet(5, first_row);
+                       Packet(first_row_seq, first_row);
   if (!ends) answer += mysqltest::Row(6, {TValue("2"), TValue("3")}) + Eof(7);
   return answer;
 }
@@ -73,6 +74,9 @@ TEST(RogueServer, FaultyAnswersFailTheStatementAndTheNextOneIsRightAgain) {
       {"error packet with the code 0",
        AnswerWithFirstRow(std::string("\xFF\0\0", 3) + "boom", true), 2000,
        "Unknown MySQL error\r\nboom", false},
+      {"row out of order",
+       AnswerWithFirstRow(mysqltest::Row(0, {TValue("1"), TValue("1")}).substr(4), false, 9), 1156,
+       "\r\nReceiveHeader: Net packets out of order: received[9], expected[5]", true},
       {"column definition cut short",
        Packet(1, LengthCoded(1)) + Packet(2, LengthCodedString("def") + LengthCoded(9) + "velm") +
            Eof(3) + mysqltest::Row(4, {TValue("1")}) + Eof(5),
