@@ -1,7 +1,7 @@
 // TMyVio: what the packet layer needs of a session's transport. TVioTcp is
 // the one the client uses; a process may install another maker for its
-// sessions (SetVioMaker), which the fuzz targets and protocol tests use to
-// play a server's bytes from memory.
+// sessions (SetVioMaker), as the fuzz targets do to play a server's bytes
+// from memory.
 //
 // A transport is owned by its session's packet layer; one thread at a time.
 // Nothing here raises: failures leave a detail text in LastError().
