@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "tests/support/loopback.h"
+
 namespace {
 
 // The number after "key": in `body` (0 when there is none).
@@ -35,20 +37,7 @@ void SendAll(int fd, const std::string& bytes) {
 }  // namespace
 
 TExportResponder::TExportResponder() {
-  FListenFd = ::socket(AF_INET, SOCK_STREAM, 0);
-  int one = 1;
-  ::setsockopt(FListenFd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  if (::bind(FListenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(FListenFd, 512) != 0) {
-    throw std::runtime_error("the responder cannot listen");
-  }
-  socklen_t len = sizeof addr;
-  ::getsockname(FListenFd, reinterpret_cast<sockaddr*>(&addr), &len);
-  FPort = ntohs(addr.sin_port);
+  FListenFd = testsupport::BindLoopback(FPort, 512);
   FThread = std::thread([this] { Serve(); });
 }
 

@@ -3,7 +3,7 @@
 add_executable(bench_export
   ${CMAKE_CURRENT_LIST_DIR}/export_bench.cpp
   ${CMAKE_CURRENT_LIST_DIR}/export_responder.cpp)
-target_link_libraries(bench_export PRIVATE halvex_export benchmark::benchmark)
+target_link_libraries(bench_export PRIVATE halvex_export halvex_testsupport benchmark::benchmark)
 target_compile_definitions(bench_export PRIVATE
   HALVEX_CLI="$<TARGET_FILE:halvex-export-cli>"
   HALVEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

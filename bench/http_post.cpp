@@ -17,6 +17,7 @@
 
 #include "http/session.h"
 #include "tests/http/run_setup.h"
+#include "tests/support/loopback.h"
 
 namespace {
 
@@ -30,17 +31,7 @@ const std::string kAnswer =
 class TResponder {
  public:
   TResponder() {
-    FListen = ::socket(AF_INET, SOCK_STREAM, 0);
-    int one = 1;
-    ::setsockopt(FListen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(FListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(FListen, 128);
-    socklen_t len = sizeof addr;
-    ::getsockname(FListen, reinterpret_cast<sockaddr*>(&addr), &len);
-    FPort = ntohs(addr.sin_port);
+    FListen = testsupport::BindLoopback(FPort, 128);
     FThread = std::thread([this] { Serve(); });
   }
   ~TResponder() {

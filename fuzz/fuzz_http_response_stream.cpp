@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "http/session.h"
+#include "tests/support/loopback.h"
 
 namespace {
 
@@ -23,15 +24,7 @@ namespace {
 class TAnswerServer {
  public:
   TAnswerServer() {
-    FListen = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(FListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(FListen, 4);
-    socklen_t len = sizeof addr;
-    ::getsockname(FListen, reinterpret_cast<sockaddr*>(&addr), &len);
-    FPort = ntohs(addr.sin_port);
+    FListen = testsupport::BindLoopback(FPort, 4);
     std::thread([this] { Serve(); }).detach();
   }
   int Port() const { return FPort; }

@@ -4,5 +4,5 @@ add_executable(fuzz_http_headers ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_http_headers.c
 target_link_libraries(fuzz_http_headers PRIVATE halvex_http)
 target_link_options(fuzz_http_headers PRIVATE -fsanitize=fuzzer)
 add_executable(fuzz_http_response_stream ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_http_response_stream.cpp)
-target_link_libraries(fuzz_http_response_stream PRIVATE halvex_http)
+target_link_libraries(fuzz_http_response_stream PRIVATE halvex_http halvex_testsupport)
 target_link_options(fuzz_http_response_stream PRIVATE -fsanitize=fuzzer)

@@ -11,21 +11,11 @@
 #include "mysql/my_connection.h"
 #include "mysql/my_query.h"
 #include "tests/mysql/raised.h"
+#include "tests/support/loopback.h"
 
 namespace {
 
-// A loopback port nobody listens on.
-int ClosedPort() {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  ::close(fd);
-  return ntohs(addr.sin_port);
-}
+int ClosedPort() { return testsupport::ClosedLoopbackPort(); }
 
 TEST(ClientErrors, RefusedConnectionIs2003WithTheRealSocketError) {
   TMyConnection connection;

@@ -14,6 +14,7 @@
 #include "platform/date_time.h"
 #include "platform/text_codec.h"
 #include "tests/support/mariadb_env.h"
+#include "tests/support/loopback.h"
 
 namespace {
 
@@ -340,16 +341,7 @@ TEST_F(SourceDb, AnUnreadableRowEndsTheWalkAndKeepsWhatWasRead) {
 // A loopback port that refuses connections: bound, never listening.
 class TRefusingPort {
  public:
-  TRefusingPort() {
-    FFd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(FFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(FFd, reinterpret_cast<sockaddr*>(&address), &length);
-    FPort = ntohs(address.sin_port);
-  }
+  TRefusingPort() { FFd = testsupport::BindLoopback(FPort); }
   ~TRefusingPort() { close(FFd); }
   int Port() const { return FPort; }
 

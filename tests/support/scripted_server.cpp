@@ -12,6 +12,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tests/support/loopback.h"
+
 namespace testsupport {
 
 namespace {
@@ -155,22 +157,7 @@ TScript& TScript::Reset() {
 }
 
 TScriptedServer::TScriptedServer() {
-  FListenFd = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (FListenFd < 0) throw std::runtime_error("scripted server: socket");
-  int one = 1;
-  ::setsockopt(FListenFd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  if (::bind(FListenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(FListenFd, 16) != 0) {
-    ::close(FListenFd);
-    throw std::runtime_error("scripted server: bind/listen");
-  }
-  socklen_t len = sizeof addr;
-  ::getsockname(FListenFd, reinterpret_cast<sockaddr*>(&addr), &len);
-  FPort = ntohs(addr.sin_port);
+  FListenFd = BindLoopback(FPort, 16);
   FThread = std::thread([this] { Serve(); });
 }
 
