@@ -36,8 +36,8 @@ class LoggerTest : public ::testing::Test {
 // One entry: "dd.mm.yyyy  hh:nn:ss:zzz " + text + CR LF.
 std::string EntryPattern(const std::string& text) {
   std::string s = platform::TimeSeparator();
-  return "\\d{2}\\.\\d{2}\\.\\d{4}  \\d{2}" + s + "\\d{2}" + s + "\\d{2}" + s + "\\d{3} " +
-         text + "\r\n";
+  return "\\d{2}\\.\\d{2}\\.\\d{4}  \\d{2}" + s + "\\d{2}" + s + "\\d{2}" + s + "\\d{3} " + text +
+         "\r\n";
 }
 
 TEST_F(LoggerTest, FirstEntryCreatesTheFileWithItsHeader) {
@@ -48,8 +48,9 @@ TEST_F(LoggerTest, FirstEntryCreatesTheFileWithItsHeader) {
   logger.AddLine("\xCF\xF0\xE8\xE2\xE5\xF2");  // Cyrillic in Windows-1251
   std::string content = Content();
   ASSERT_EQ(content.rfind("Carvelmontrade 1.0.16\r\n", 0), 0u);
-  EXPECT_TRUE(std::regex_match(content.substr(23), std::regex(EntryPattern("first") + EntryPattern("") +
-                                                              EntryPattern("\xCF\xF0\xE8\xE2\xE5\xF2"))))
+  EXPECT_TRUE(
+      std::regex_match(content.substr(23), std::regex(EntryPattern("first") + EntryPattern("") +
+                                                      EntryPattern("\xCF\xF0\xE8\xE2\xE5\xF2"))))
       << content;
 }
 
@@ -68,7 +69,8 @@ TEST_F(LoggerTest, StampHasFourDigitYearAndThreeDigitMilliseconds) {
 
 TEST_F(LoggerTest, UnwritableFolderOrHeldFileLosesTheEntryQuietly) {
   fs::permissions(FDir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                          fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+                            fs::perms::group_exec | fs::perms::others_read |
+                            fs::perms::others_exec);
   if (::geteuid() == 0) {
     // root writes anywhere: the writer runs in a child that has dropped to "nobody".
     pid_t child = ::fork();

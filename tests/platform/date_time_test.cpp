@@ -13,7 +13,7 @@ TEST(DateTime, DayCountsOfKnownDates) {
   struct {
     int Y, M, D;
     double Days;
-  } cases[] = {{1899, 12, 30, 0}, {1900, 1, 1, 2}, {2015, 3, 1, 42064},
+  } cases[] = {{1899, 12, 30, 0},  {1900, 1, 1, 2},      {2015, 3, 1, 42064},
                {1899, 12, 29, -1}, {1800, 1, 1, -36522}, {2000, 2, 29, 36585}};
   for (auto& c : cases) {
     TDateTime v = 1e9;
@@ -54,8 +54,7 @@ TEST(DateTime, DecodeRoundsMillisecondsWithoutOverflowingTheDay) {
   ASSERT_TRUE(platform::TryEncodeDateTime({2024, 12, 31, 23, 59, 59, 999}, v));
   TDateTimeParts p = platform::DecodeDateTime(v);
   EXPECT_EQ(p.Year, 2024);
-  EXPECT_EQ(p.Hour * 10000000 + p.Minute * 100000 + p.Second * 1000 + p.Millisecond,
-            235959999);
+  EXPECT_EQ(p.Hour * 10000000 + p.Minute * 100000 + p.Second * 1000 + p.Millisecond, 235959999);
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 
 #include "platform/date_time.h"
 #include "platform/text_codec.h"
-#include "tests/support/mariadb_env.h"
 #include "tests/support/loopback.h"
+#include "tests/support/mariadb_env.h"
 
 namespace {
 
