@@ -22,7 +22,8 @@ void TLogger::AddLine(const std::string& line) noexcept {
     platform::TExclusiveFile file = platform::FileExists(FFileName)
                                         ? platform::TExclusiveFile::OpenExisting(FFileName)
                                         : [this] {
-                                            auto created = platform::TExclusiveFile::Create(FFileName);
+                                            auto created =
+                                                platform::TExclusiveFile::Create(FFileName);
                                             created.SeekToEnd();
                                             created.Write(kHeader);
                                             return created;

@@ -148,20 +148,36 @@ std::string FormatDateTime(const std::string& pattern, const TDateTimeParts& p) 
     size_t run = 1;
     while (i + run < pattern.size() && pattern[i + run] == c) ++run;
     switch (c) {
-      case 'd': AppendPadded(out, p.Day, run >= 2 ? 2 : 1); break;
-      case 'm': AppendPadded(out, p.Month, run >= 2 ? 2 : 1); break;
-      case 'y':
-        if (run >= 3) AppendPadded(out, p.Year, 4);
-        else AppendPadded(out, p.Year % 100, 2);
+      case 'd':
+        AppendPadded(out, p.Day, run >= 2 ? 2 : 1);
         break;
-      case 'h': AppendPadded(out, p.Hour, run >= 2 ? 2 : 1); break;
-      case 'n': AppendPadded(out, p.Minute, run >= 2 ? 2 : 1); break;
-      case 's': AppendPadded(out, p.Second, run >= 2 ? 2 : 1); break;
-      case 'z': AppendPadded(out, p.Millisecond, run >= 3 ? 3 : 1); break;
+      case 'm':
+        AppendPadded(out, p.Month, run >= 2 ? 2 : 1);
+        break;
+      case 'y':
+        if (run >= 3)
+          AppendPadded(out, p.Year, 4);
+        else
+          AppendPadded(out, p.Year % 100, 2);
+        break;
+      case 'h':
+        AppendPadded(out, p.Hour, run >= 2 ? 2 : 1);
+        break;
+      case 'n':
+        AppendPadded(out, p.Minute, run >= 2 ? 2 : 1);
+        break;
+      case 's':
+        AppendPadded(out, p.Second, run >= 2 ? 2 : 1);
+        break;
+      case 'z':
+        AppendPadded(out, p.Millisecond, run >= 3 ? 3 : 1);
+        break;
       case ':':
         for (size_t k = 0; k < run; ++k) out += TimeSeparator();
         break;
-      default: out.append(run, c); break;
+      default:
+        out.append(run, c);
+        break;
     }
     i += run;
   }

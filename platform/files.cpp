@@ -49,9 +49,7 @@ TExclusiveFile TExclusiveFile::Create(const std::string& path) {
   return file;
 }
 
-TExclusiveFile::TExclusiveFile(TExclusiveFile&& other) noexcept : FFd(other.FFd) {
-  other.FFd = -1;
-}
+TExclusiveFile::TExclusiveFile(TExclusiveFile&& other) noexcept : FFd(other.FFd) { other.FFd = -1; }
 
 TExclusiveFile& TExclusiveFile::operator=(TExclusiveFile&& other) noexcept {
   if (this != &other) {
