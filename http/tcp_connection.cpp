@@ -146,10 +146,7 @@ bool TIdTCPConnection::Receive(std::string& target) {
   }
   thread_local std::vector<char> scratch;
   if (scratch.size() < RecvBufferSize) scratch.resize(RecvBufferSize);
-  ssize_t got;
-  do {
-    got = ::recv(FSocket, scratch.data(), RecvBufferSize, 0);
-  } while (got < 0 && errno == EINTR);
+  ssize_t got = FSpin.Receive(FSocket, scratch.data(), RecvBufferSize);
   if (got < 0 && WouldBlock(errno)) throw EIdReadTimeout();
   if (got > 0) {
     if (&target == &FInput && FStart == FInput.size()) {

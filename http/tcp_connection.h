@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/socket_receive.h"
+
 class TIdTCPConnection {
  public:
   TIdTCPConnection() = default;
@@ -55,6 +57,7 @@ class TIdTCPConnection {
   bool Receive(std::string& target);
   void CloseSocket();
   int FSocket = -1;
+  platform::TReceiveSpin FSpin;
   std::string FInput;
   size_t FStart = 0;  // first unconsumed byte of FInput
   bool FPeerClosed = false;

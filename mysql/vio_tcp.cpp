@@ -152,10 +152,7 @@ bool TVioTcp::Refill() {
     FBufferLen -= FBufferPos;
     FBufferPos = 0;
   }
-  ssize_t got;
-  do {
-    got = ::recv(FSocket, FBuffer + FBufferLen, kReadAhead - FBufferLen, 0);
-  } while (got < 0 && errno == EINTR);
+  ssize_t got = FSpin.Receive(FSocket, FBuffer + FBufferLen, kReadAhead - FBufferLen);
   if (got > 0) {
     FBufferLen += static_cast<size_t>(got);
     return true;
@@ -193,8 +190,7 @@ size_t TVioTcp::Read(char* dest, size_t n) {
     done += take;
   }
   while (done < n) {
-    ssize_t got = ::recv(FSocket, dest + done, n - done, 0);
-    if (got < 0 && errno == EINTR) continue;
+    ssize_t got = FSpin.Receive(FSocket, dest + done, n - done);
     if (got <= 0) {
       if (got < 0) Fail("read", SocketWsa(errno));
       Pause10ms();

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "mysql/my_vio.h"
+#include "platform/socket_receive.h"
 
 class TVioTcp final : public TMyVio {
  public:
@@ -60,4 +61,5 @@ class TVioTcp final : public TMyVio {
   char FBuffer[kReadAhead];
   size_t FBufferPos = 0;
   size_t FBufferLen = 0;
+  platform::TReceiveSpin FSpin;
 };
