@@ -7,6 +7,7 @@
 #include "export/extract_number.h"
 #include "export/groups_guards.h"
 #include "export/picture_upload.h"
+#include "export/read_ahead.h"
 #include "export/reader_documents.h"
 #include "export/summary.h"
 #include "http/exceptions.h"
@@ -136,8 +137,9 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id, TRunTally& tally) {
     for (std::string warning : {CheckSims(object, FSimList), CheckMapFile(object)}) {
       if (!warning.empty()) tally.Warnings.push_back(std::move(warning));
     }
+    const std::span<const TObjectData> rest(objects.begin() + position + 1, objects.end());
     bool object_exported = false;
-    if (!TalkToTarget([&] { object_exported = ExportObject(object, group_id); })) {
+    if (!TalkToTarget([&] { object_exported = ExportObject(object, group_id, rest); })) {
       tally.Failed += ObjectTag(object) + ", ";
       return TRunEnd::ConnectionLost;
     }
@@ -151,9 +153,17 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id, TRunTally& tally) {
   return TRunEnd::Completed;
 }
 
-bool TExportThread::ExportObject(TObjectData& object, int32_t group_id) {
+bool TExportThread::ExportObject(TObjectData& object, int32_t group_id,
+                                 std::span<const TObjectData> rest) {
   static const std::string kCreateFailed = platform::Utf8ToCp1251("ОШИБКА ПРИ СОЗДАНИИ ОБЪЕКТА: (");
   static const std::string kSetupFailed = platform::Utf8ToCp1251("ОШИБКА УСТАНОВКИ ПАРАМЕТРОВ: (");
+
+  // The records of this object were read while earlier ones were sent.
+  std::optional<TObjectReads> ahead;
+  if (FReadAhead) {
+    ahead = FReadAhead->Take(object.Id);
+    if (!ahead) FReadAhead.reset();
+  }
 
   const std::string response = FApi->CallApi("restapi/objects/create-standalone/",
                                              BuildObjectJson(object, group_id, FObjPrefix));
@@ -166,14 +176,33 @@ bool TExportThread::ExportObject(TObjectData& object, int32_t group_id) {
     ReportLine(kSetupFailed + ObjectTag(object) + ")");
     return false;
   }
+  const TObjectReads reads = ObjectReads(object, std::move(ahead), rest);
   FApi->CallApi("restapi/objects/obj-card-save/",
-                BuildCardJson(*FReader, object, new_id, group_id, FScode));
-  const std::string guards = BuildGuardsJson(*FReader, object, new_id);
+                CardJsonFrom(reads, object, new_id, group_id, FScode));
+  const std::string guards = GuardsJsonFrom(reads, new_id);
   if (!guards.empty()) FApi->CallApi("restapi/objects/obj-add-guards/", guards);
   if (!object.MapFile.empty()) {
     UploadPicture(*FApi, "restapi/pictures/upload/", object.MapFile, new_id);
   }
   return true;
+}
+
+TObjectReads TExportThread::ObjectReads(const TObjectData& object,
+                                        std::optional<TObjectReads> ahead,
+                                        std::span<const TObjectData> rest) {
+  if (ahead) return std::move(*ahead);
+  const int32_t failures = FReader->FailedStatements();
+  TObjectReads reads = ReadObjectRecords(*FReader, object.Id, true);
+  // Reading ahead starts once this reader has its caches and the source
+  // answers; it is tried once a run.
+  if (!FReadAheadTried && !rest.empty() && FReader->FailedStatements() == failures) {
+    FReadAheadTried = true;
+    std::vector<int32_t> ids;
+    ids.reserve(rest.size());
+    for (const TObjectData& later : rest) ids.push_back(later.Id);
+    FReadAhead = std::make_unique<TReadAhead>(*FOptions, *FReader, std::move(ids));
+  }
+  return reads;
 }
 
 void TExportThread::EndEarly() {
@@ -192,6 +221,8 @@ void TExportThread::Summary(const TRunTally& tally) {
 }
 
 void TExportThread::ReleaseRun() {
+  FReadAhead.reset();
+  FReadAheadTried = false;
   if (FReader) FReader->Disconnect();
   FReader.reset();
   FApi.reset();

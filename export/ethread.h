@@ -15,9 +15,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "export/reader_documents.h"
 #include "export/sim_set.h"
 #include "platform/worker_thread.h"
 #include "source/db_options.h"
@@ -25,6 +27,7 @@
 
 class TApiClient;
 class TDbReader;
+class TReadAhead;
 class TLogger;
 
 // How a run ended, for owners that need more than IsRunning.
@@ -77,7 +80,11 @@ class TExportThread : public platform::TWorkerThread {
   // Reads the objects and takes each through the checks and its requests.
   TRunEnd ExportObjects(int32_t group_id, TRunTally& tally);
   // One object's requests; false when the target did not accept it.
-  bool ExportObject(TObjectData& object, int32_t group_id);
+  // `rest`: the objects after this one, in the order they come.
+  bool ExportObject(TObjectData& object, int32_t group_id, std::span<const TObjectData> rest);
+  // The records of `object`: read ahead when they were, else read now.
+  TObjectReads ObjectReads(const TObjectData& object, std::optional<TObjectReads> ahead,
+                           std::span<const TObjectData> rest);
   void EndEarly();
   void Summary(const TRunTally& tally);
   void ReleaseRun();
@@ -85,6 +92,8 @@ class TExportThread : public platform::TWorkerThread {
   std::atomic<int32_t> FProgress{0};
   std::atomic<bool> FRunning{false};
   std::unique_ptr<TDbReader> FReader;
+  std::unique_ptr<TReadAhead> FReadAhead;  // from the second object read on
+  bool FReadAheadTried = false;
   const TDBoptions* FOptions = nullptr;
   mutable std::mutex FLastLineMutex;
   std::string FLastLine;

@@ -1,41 +1,59 @@
-// The card and guard-link builders, reading the related records they need.
+// The per-object reads and the card and guard-link documents made from them.
 #include "export/reader_documents.h"
-
-#include <vector>
 
 #include "export/documents.h"
 #include "source/dbreader.h"
 
-std::string BuildCardJson(TDbReader& reader, const TObjectData& object, int32_t new_id,
-                          int32_t group_id, const std::string& scode) {
-  TCardParts parts;
-  reader.GetInstallers(object.Id, parts.Installer, parts.Extra);
-  parts.Persons = BuildPersonsJson(reader, object.Id);
-  parts.Areas = BuildAreasJson(reader, object.Id);
-  return CardJson(object, new_id, group_id, scode, parts);
-}
+namespace {
 
-std::string BuildPersonsJson(TDbReader& reader, int32_t object_id) {
-  TPplList persons;
-  if (!reader.ReadPersons(persons, object_id)) return {};
-  return PersonsDocument(persons);
-}
-
-std::string BuildAreasJson(TDbReader& reader, int32_t object_id) {
-  TAreaList areas;
-  if (!reader.ReadAreas(areas, object_id)) return {};
+std::string AreasJsonFrom(const TObjectReads& reads) {
+  if (!reads.AreasRead) return {};
   std::vector<std::string> entries;
-  entries.reserve(areas.size());
-  for (const TAreaData& area : areas) {
-    entries.push_back(AreaEntry(area, BuildZonesJson(reader, object_id, area.Number)));
+  entries.reserve(reads.Areas.size());
+  for (size_t i = 0; i < reads.Areas.size(); ++i) {
+    const auto& [zones_read, zones] = reads.Zones[i];
+    entries.push_back(AreaEntry(reads.Areas[i], zones_read ? ZonesArray(zones) : std::string()));
   }
   return JoinArray(entries);
 }
 
-std::string BuildZonesJson(TDbReader& reader, int32_t object_id, int32_t area_number) {
-  TZoneList zones;
-  if (!reader.ReadZones(zones, object_id, area_number)) return {};
-  return ZonesArray(zones);
+}  // namespace
+
+TObjectReads ReadObjectRecords(TDbReader& reader, int32_t object_id, bool with_guards) {
+  TObjectReads reads;
+  reads.ObjectId = object_id;
+  reader.GetInstallers(object_id, reads.Installer, reads.Extra);
+  reads.PersonsRead = reader.ReadPersons(reads.Persons, object_id);
+  reads.AreasRead = reader.ReadAreas(reads.Areas, object_id);
+  if (reads.AreasRead) {
+    reads.Zones.reserve(reads.Areas.size());
+    for (const TAreaData& area : reads.Areas) {
+      TZoneList zones;
+      const bool read = reader.ReadZones(zones, object_id, area.Number);
+      reads.Zones.emplace_back(read, std::move(zones));
+    }
+  }
+  if (with_guards) reads.Guards = reader.GetObjectGuards(object_id);
+  return reads;
+}
+
+std::string CardJsonFrom(const TObjectReads& reads, const TObjectData& object, int32_t new_id,
+                         int32_t group_id, const std::string& scode) {
+  TCardParts parts;
+  parts.Installer = reads.Installer;
+  parts.Extra = reads.Extra;
+  if (reads.PersonsRead) parts.Persons = PersonsDocument(reads.Persons);
+  parts.Areas = AreasJsonFrom(reads);
+  return CardJson(object, new_id, group_id, scode, parts);
+}
+
+std::string GuardsJsonFrom(const TObjectReads& reads, int32_t new_id) {
+  return GuardsJson(new_id, reads.Guards);
+}
+
+std::string BuildCardJson(TDbReader& reader, const TObjectData& object, int32_t new_id,
+                          int32_t group_id, const std::string& scode) {
+  return CardJsonFrom(ReadObjectRecords(reader, object.Id, false), object, new_id, group_id, scode);
 }
 
 std::string BuildGuardsJson(TDbReader& reader, const TObjectData& object, int32_t new_id) {

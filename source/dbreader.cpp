@@ -67,9 +67,15 @@ bool TDbReader::ForEachRow(const std::string& statement, const std::function<voi
     for (; !FQuery.AtEnd(); FQuery.NextRow()) read_row();
     return true;
   } catch (const std::exception& error) {
+    ++FFailedStatements;
     if (error_message) *error_message = error.what();
     return false;
   }
+}
+
+void TDbReader::CopyCachesFrom(const TDbReader& other) {
+  FInstallers = other.FInstallers ? std::make_unique<TMgrList>(*other.FInstallers) : nullptr;
+  FTeams = other.FTeams ? std::make_unique<TPgrList>(*other.FTeams) : nullptr;
 }
 
 std::string TDbReader::EscapedText(int column) const {

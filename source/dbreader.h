@@ -75,6 +75,14 @@ class TDbReader {
   // GuardId of the first team with that id; 0 when there is none.
   int32_t FindGuardId(int32_t team_id) const;
 
+  // How many statements have failed since the reader was made: a caller
+  // that must know whether a read went through compares it before and after.
+  int32_t FailedStatements() const { return FFailedStatements; }
+  // Takes copies of `other`'s installer and team caches as they stand
+  // (guard ids included; a cache `other` never loaded stays unloaded here),
+  // so that this reader gives the same results for the same rows.
+  void CopyCachesFrom(const TDbReader& other);
+
  private:
   // Replaces the query's statement, runs it and calls `read_row` on each row
   // in the server's order. Any error ends the walk: false, with the error's
@@ -93,4 +101,5 @@ class TDbReader {
   std::unique_ptr<TMgrList> FInstallers;  // null until first needed
   std::unique_ptr<TPgrList> FTeams;       // null until first needed
   std::string FFilter;
+  int32_t FFailedStatements = 0;
 };

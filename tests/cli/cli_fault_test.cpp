@@ -239,18 +239,20 @@ TEST(CliFaults, AnUploadNeverAnsweredIsReportedAndTheRunGoesOn) {
   EXPECT_EQ(BodiesTo(target.Journal(), "restapi/pictures/upload/").size(), 3u);
 }
 
-TEST(CliFaults, ADatabaseStoppedDuringTheObjectsLeavesLaterCardsBareAndTheRunGoesOn) {
+TEST(CliFaults, ADatabaseStoppedDuringTheObjectsLeavesTheCardsBareAndTheRunGoesOn) {
   TOwnMariaDb db;
-  // The second object's create is answered late; the stand-in is paused
-  // within that delay, the database stopped, and the stand-in let go.
+  // The first object's create is answered late; the stand-in is paused
+  // within that delay, the database stopped, and the stand-in let go. No
+  // object's own records have been read by then (they are read once the
+  // first object exists, and read ahead for the later ones from there).
   TStandIn target(
-      {"--delay-ms", "1500", "--delay-at", "2", "--path", "restapi/objects/create-standalone/"});
+      {"--delay-ms", "1500", "--delay-at", "1", "--path", "restapi/objects/create-standalone/"});
   TScratchDir logs;
   TCliProcess run(With(RunArgs(target, logs.Path()), {"--db-port", std::to_string(db.Port())}));
-  ASSERT_TRUE(run.WaitForOutput(R"("extId": 2, "objPrefix")", kRunLimitMs));
+  ASSERT_TRUE(run.WaitForOutput(R"("extId": 1, "objPrefix")", kRunLimitMs));
   target.Pause();
-  ASSERT_EQ(run.StdoutSoFar().find(R"("id": 1001)"), std::string::npos)
-      << "the second object was answered before the database could be stopped";
+  ASSERT_EQ(run.StdoutSoFar().find(R"("id": 1000)"), std::string::npos)
+      << "the first object was answered before the database could be stopped";
   db.Stop();
   target.Resume();
   const auto result = run.Wait(kRunLimitMs);
@@ -263,17 +265,14 @@ TEST(CliFaults, ADatabaseStoppedDuringTheObjectsLeavesLaterCardsBareAndTheRunGoe
   const auto journal = target.Journal();
   const auto cards = BodiesTo(journal, "restapi/objects/obj-card-save/");
   ASSERT_EQ(cards.size(), 12u);
-  for (const char* member : {"\"Installer\"", "\"RESPONSIVE_PERSONS\"", "\"areas\""}) {
-    EXPECT_NE(cards[0].find(member), std::string::npos) << member << " in " << cards[0];
-  }
-  for (size_t i = 1; i < cards.size(); ++i) {
+  for (size_t i = 0; i < cards.size(); ++i) {
     for (const char* member :
          {"\"Installer\"", "\"ExtraHardware\"", "\"RESPONSIVE_PERSONS\"", "\"areas\""}) {
       EXPECT_EQ(cards[i].find(member), std::string::npos) << member << " in " << cards[i];
     }
   }
-  // Only the first object's teams were read; the route maps are files.
-  EXPECT_EQ(BodiesTo(journal, "restapi/objects/obj-add-guards/").size(), 1u);
+  // No object's teams could be read; the route maps are files.
+  EXPECT_TRUE(BodiesTo(journal, "restapi/objects/obj-add-guards/").empty());
   EXPECT_EQ(BodiesTo(journal, "restapi/pictures/upload/").size(), 3u);
 }
 
