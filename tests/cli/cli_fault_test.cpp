@@ -18,19 +18,7 @@
 
 namespace {
 
-using clitest::BodiesTo;
-using clitest::JoinLines;
-using clitest::kRule;
-using clitest::kSampleWarnings;
-using clitest::ReadLogFile;
-using clitest::RunArgs;
-using clitest::Summary;
-using clitest::SummaryOf;
-using clitest::TCliProcess;
-using clitest::TCliResult;
-using clitest::TScratchDir;
-using clitest::TStandIn;
-using clitest::With;
+using namespace clitest;  // the harness is what these tests speak
 
 // A run that has not ended by then is killed and the test fails.
 constexpr int kRunLimitMs = 30000;

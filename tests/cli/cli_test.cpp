@@ -9,19 +9,7 @@
 
 namespace {
 
-using clitest::BodiesTo;
-using clitest::JoinLines;
-using clitest::kRule;
-using clitest::kSampleWarnings;
-using clitest::ReadLogFile;
-using clitest::RunArgs;
-using clitest::RunCli;
-using clitest::Summary;
-using clitest::SummaryOf;
-using clitest::TCliProcess;
-using clitest::TScratchDir;
-using clitest::TStandIn;
-using clitest::With;
+using namespace clitest;  // the harness is what these tests speak
 
 // Every JSON request as its report line gave it: "POST /" + path + " " + document.
 std::vector<std::string> ReportedRequests(const std::vector<std::string>& entries) {
