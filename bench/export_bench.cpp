@@ -4,7 +4,7 @@
 // and how the time per object divides between SQL, HTTP, the log file and
 // the rest, the three measured on their own in this process with the same
 // statements, posts and entries. The run reads the records of the coming
-// objects on a second connection while it sends the current one, so sql%
+// objects on two more connections while it sends the current one, so sql%
 // overlaps the others rather than adding to them; rest% is the time per
 // object outside HTTP and the log: our own code and any wait for records.
 //

@@ -1,14 +1,25 @@
-// The read-ahead helper: a bounded queue of records, filled in bursts so
-// that the helper is woken once per half queue rather than once an object.
+// The read-ahead helpers: a bounded queue of records each, filled in bursts
+// so that a helper is woken once per half queue rather than once an object.
 #include "export/read_ahead.h"
 
 #include "source/dbreader.h"
 
+namespace {
+
+constexpr size_t kHelperDepth = TReadAhead::kDepth / TReadAhead::kHelpers;
+
+}  // namespace
+
 TReadAhead::TReadAhead(const TDBoptions& options, const TDbReader& main,
                        std::vector<int32_t> object_ids)
-    : FReader(std::make_unique<TDbReader>()), FOptions(options), FObjectIds(std::move(object_ids)) {
-  FReader->CopyCachesFrom(main);
-  FThread = std::thread([this] { Run(); });
+    : FOptions(options), FObjectIds(std::move(object_ids)) {
+  for (THelper& helper : FHelpers) {
+    helper.Reader = std::make_unique<TDbReader>();
+    helper.Reader->CopyCachesFrom(main);
+  }
+  for (size_t first = 0; first < kHelpers; ++first) {
+    FHelpers[first].Thread = std::thread([this, first] { Run(FHelpers[first], first); });
+  }
 }
 
 TReadAhead::~TReadAhead() {
@@ -16,50 +27,53 @@ TReadAhead::~TReadAhead() {
     std::lock_guard<std::mutex> lock(FMutex);
     FStop = true;
   }
-  FReadWanted.notify_all();
-  FThread.join();
+  for (THelper& helper : FHelpers) helper.RoomMade.notify_all();
+  for (THelper& helper : FHelpers) helper.Thread.join();
 }
 
 std::optional<TObjectReads> TReadAhead::Take(int32_t object_id) {
   std::unique_lock<std::mutex> lock(FMutex);
-  FReadDone.wait(lock, [&] { return !FReady.empty() || FFinished || FStop; });
+  THelper& helper = FHelpers[FTaken % kHelpers];
+  FReadDone.wait(lock, [&] { return !helper.Ready.empty() || helper.Finished || FStop; });
   std::optional<TObjectReads> reads;
-  if (!FStop && !FReady.empty() && FReady.front().ObjectId == object_id) {
-    reads = std::move(FReady.front());
-    FReady.pop_front();
-    if (FReady.size() == kDepth / 2) FReadWanted.notify_all();
+  if (!FStop && !helper.Ready.empty() && helper.Ready.front().ObjectId == object_id) {
+    reads = std::move(helper.Ready.front());
+    helper.Ready.pop_front();
+    ++FTaken;
+    if (helper.Ready.size() == kHelperDepth / 2) helper.RoomMade.notify_all();
     return reads;
   }
-  FStop = true;  // out of step or out of records: the caller reads from now on
-  FReadWanted.notify_all();
+  // Out of step or out of records: the caller reads from now on.
+  FStop = true;
+  for (THelper& other : FHelpers) other.RoomMade.notify_all();
   return reads;
 }
 
-void TReadAhead::Run() {
+void TReadAhead::Run(THelper& helper, size_t first) {
   bool connected = false;
   try {
-    FReader->SetOptions(FOptions);
-    connected = FReader->Connect();
+    helper.Reader->SetOptions(FOptions);
+    connected = helper.Reader->Connect();
   } catch (const std::exception&) {
   }
   std::unique_lock<std::mutex> lock(FMutex);
-  for (size_t next = 0; connected && next < FObjectIds.size();) {
-    if (FReady.size() >= kDepth) {
-      FReadWanted.wait(lock, [&] { return FStop || FReady.size() <= kDepth / 2; });
+  for (size_t next = first; connected && next < FObjectIds.size(); next += kHelpers) {
+    if (helper.Ready.size() >= kHelperDepth) {
+      helper.RoomMade.wait(lock, [&] { return FStop || helper.Ready.size() <= kHelperDepth / 2; });
     }
     if (FStop) break;
-    const int32_t object_id = FObjectIds[next++];
+    const int32_t object_id = FObjectIds[next];
     lock.unlock();
-    const int32_t failures = FReader->FailedStatements();
-    TObjectReads reads = ReadObjectRecords(*FReader, object_id, true);
-    const bool clean = FReader->FailedStatements() == failures;
+    const int32_t failures = helper.Reader->FailedStatements();
+    TObjectReads reads = ReadObjectRecords(*helper.Reader, object_id, true);
+    const bool clean = helper.Reader->FailedStatements() == failures;
     lock.lock();
     if (!clean) break;
-    FReady.push_back(std::move(reads));
+    helper.Ready.push_back(std::move(reads));
     FReadDone.notify_all();
   }
-  FFinished = true;
+  helper.Finished = true;
   FReadDone.notify_all();
   lock.unlock();
-  FReader->Disconnect();
+  helper.Reader->Disconnect();
 }
