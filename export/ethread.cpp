@@ -191,11 +191,10 @@ TObjectReads TExportThread::ObjectReads(const TObjectData& object,
                                         std::optional<TObjectReads> ahead,
                                         std::span<const TObjectData> rest) {
   if (ahead) return std::move(*ahead);
-  const int32_t failures = FReader->FailedStatements();
-  TObjectReads reads = ReadObjectRecords(*FReader, object.Id, true);
+  TObjectReads reads = ReadObjectRecords(*FReader, object.Id);
   // Reading ahead starts once this reader has its caches and the source
   // answers; it is tried once a run.
-  if (!FReadAheadTried && !rest.empty() && FReader->FailedStatements() == failures) {
+  if (!FReadAheadTried && !rest.empty() && reads.Clean) {
     FReadAheadTried = true;
     std::vector<int32_t> ids;
     ids.reserve(rest.size());

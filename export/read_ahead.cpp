@@ -64,11 +64,9 @@ void TReadAhead::Run(THelper& helper, size_t first) {
     if (FStop) break;
     const int32_t object_id = FObjectIds[next];
     lock.unlock();
-    const int32_t failures = helper.Reader->FailedStatements();
-    TObjectReads reads = ReadObjectRecords(*helper.Reader, object_id, true);
-    const bool clean = helper.Reader->FailedStatements() == failures;
+    TObjectReads reads = ReadObjectRecords(*helper.Reader, object_id);
     lock.lock();
-    if (!clean) break;
+    if (!reads.Clean) break;
     helper.Ready.push_back(std::move(reads));
     FReadDone.notify_all();
   }

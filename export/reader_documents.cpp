@@ -19,7 +19,8 @@ std::string AreasJsonFrom(const TObjectReads& reads) {
 
 }  // namespace
 
-TObjectReads ReadObjectRecords(TDbReader& reader, int32_t object_id, bool with_guards) {
+TObjectReads ReadObjectRecords(TDbReader& reader, int32_t object_id) {
+  const int32_t failures = reader.FailedStatements();
   TObjectReads reads;
   reads.ObjectId = object_id;
   reader.GetInstallers(object_id, reads.Installer, reads.Extra);
@@ -33,7 +34,8 @@ TObjectReads ReadObjectRecords(TDbReader& reader, int32_t object_id, bool with_g
       reads.Zones.emplace_back(read, std::move(zones));
     }
   }
-  if (with_guards) reads.Guards = reader.GetObjectGuards(object_id);
+  reads.Guards = reader.GetObjectGuards(object_id);
+  reads.Clean = reader.FailedStatements() == failures;
   return reads;
 }
 
@@ -49,13 +51,4 @@ std::string CardJsonFrom(const TObjectReads& reads, const TObjectData& object, i
 
 std::string GuardsJsonFrom(const TObjectReads& reads, int32_t new_id) {
   return GuardsJson(new_id, reads.Guards);
-}
-
-std::string BuildCardJson(TDbReader& reader, const TObjectData& object, int32_t new_id,
-                          int32_t group_id, const std::string& scode) {
-  return CardJsonFrom(ReadObjectRecords(reader, object.Id, false), object, new_id, group_id, scode);
-}
-
-std::string BuildGuardsJson(TDbReader& reader, const TObjectData& object, int32_t new_id) {
-  return GuardsJson(new_id, reader.GetObjectGuards(object.Id));
 }

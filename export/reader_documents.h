@@ -27,19 +27,15 @@ struct TObjectReads {
   TAreaList Areas;
   std::vector<std::pair<bool, TZoneList>> Zones;  // per partition, read or not
   std::string Guards;                             // GetObjectGuards
+  bool Clean = false;  // no statement failed (a failed cache load included)
 };
 
-// The card's reads (installers, persons, partitions, the zones of each
-// partition, in this order) and, with `with_guards`, the guard ids last.
-// Any thread may call it for a reader it alone uses.
-TObjectReads ReadObjectRecords(TDbReader& reader, int32_t object_id, bool with_guards);
+// The object's reads in this order: installers, persons, partitions, the
+// zones of each partition, the guard ids. Any thread may call it for a
+// reader it alone uses.
+TObjectReads ReadObjectRecords(TDbReader& reader, int32_t object_id);
 
 std::string CardJsonFrom(const TObjectReads& reads, const TObjectData& object, int32_t new_id,
                          int32_t group_id, const std::string& scode);
 // Empty when none of the object's teams has a guard account on the target.
 std::string GuardsJsonFrom(const TObjectReads& reads, int32_t new_id);
-
-// The same, reading through `reader` first.
-std::string BuildCardJson(TDbReader& reader, const TObjectData& object, int32_t new_id,
-                          int32_t group_id, const std::string& scode);
-std::string BuildGuardsJson(TDbReader& reader, const TObjectData& object, int32_t new_id);
