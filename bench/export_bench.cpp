@@ -16,10 +16,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -29,6 +29,7 @@
 #include "log/log_unit.h"
 #include "platform/text_codec.h"
 #include "source/dbreader.h"
+#include "tests/support/private_mariadb.h"
 
 namespace {
 
@@ -40,10 +41,6 @@ std::string ReadFile(const fs::path& path) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
-}
-
-void Shell(const std::string& command) {
-  if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
 }
 
 // The generated rows for `n` objects: every second object with an IMEI and
@@ -92,20 +89,18 @@ class TBenchEnv {
     return env;
   }
   ~TBenchEnv() {
-    std::system(
-        ("'" + Script() + "' stop --dir '" + (FDir / "mariadb").string() + "' >/dev/null").c_str());
+    FServer.reset();
     std::error_code ignored;
     fs::remove_all(FDir, ignored);
   }
-  int DbPort() const { return FDbPort; }
+  int DbPort() const { return FServer->Port(); }
   const fs::path& Dir() const { return FDir; }
   std::string Database(int n) {
     const std::string name = "bench_" + std::to_string(n);
     if (FLoaded.count(n)) return name;
     const fs::path file = FDir / (name + ".sql");
     std::ofstream(file, std::ios::binary) << GenerationSql(n);
-    Shell("'" + Script() + "' load '" + file.string() + "' " + name + " --dir '" +
-          (FDir / "mariadb").string() + "' >/dev/null");
+    FServer->Load(file.string(), name);
     FLoaded[n] = true;
     return name;
   }
@@ -118,16 +113,11 @@ class TBenchEnv {
     fs::create_directories(FDir / "maps");
     fs::copy_file(fs::path(HALVEX_SOURCE_DIR) / "tests/fixtures/maps/obj1.png",
                   FDir / "maps/bench.png");
-    Shell("'" + Script() + "' start --dir '" + (FDir / "mariadb").string() + "' >/dev/null");
-    std::istringstream env(ReadFile(FDir / "mariadb/env"));
-    for (std::string line; std::getline(env, line);) {
-      if (line.rfind("MARIADB_PORT=", 0) == 0) FDbPort = std::atoi(line.c_str() + 13);
-    }
+    FServer = std::make_unique<testsupport::TPrivateMariaDb>((FDir / "mariadb").string());
   }
-  static std::string Script() { return std::string(HALVEX_SOURCE_DIR) + "/scripts/mariadb"; }
 
   fs::path FDir;
-  int FDbPort = 0;
+  std::unique_ptr<testsupport::TPrivateMariaDb> FServer;
   std::map<int, bool> FLoaded;
 };
 

@@ -14,15 +14,18 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "mysql/my_connection.h"
 #include "mysql/my_query.h"
 #include "mysql/mysql_api.h"
 #include "platform/text_codec.h"
+#include "tests/support/private_mariadb.h"
 
 namespace {
 
@@ -33,33 +36,13 @@ const char* kSelect =
     "SELECT id, obj, inetpassword, imei, id_obs, s1, s2, s3, s4, s5, s6, s8, s9, s13, s14, s15,"
     " s16, s17, s18, s19, s20, s21, s22, s35, d1, d3 FROM obj";
 
-struct TServer {
-  std::string Dir = HALVEX_BENCH_DIR;
-  int Port = 0;
-
-  void Start() {
-    // A buffer pool that holds the whole table, so the server scans memory.
-    Shell("'" + Script() + "' start --dir '" + Dir + "' --buffer-pool 1G >/dev/null");
-    std::ifstream env(Dir + "/env");
-    std::string line;
-    while (std::getline(env, line)) {
-      if (line.rfind("MARIADB_PORT=", 0) == 0) Port = std::atoi(line.c_str() + 13);
-    }
-    if (Port == 0) throw std::runtime_error("no port in " + Dir + "/env");
-  }
-  void Stop() { Shell("'" + Script() + "' stop --dir '" + Dir + "' >/dev/null"); }
-
-  static std::string Script() { return std::string(HALVEX_SOURCE_DIR) + "/scripts/mariadb"; }
-  static void Shell(const std::string& command) {
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
-  }
-};
-
-TServer gServer;
+// Started in main; a buffer pool that holds the whole table, so the server
+// scans memory.
+std::unique_ptr<testsupport::TPrivateMariaDb> gServer;
 
 void Configure(TMyConnection& connection, const std::string& database) {
   connection.SetServer("127.0.0.1");
-  connection.SetPort(gServer.Port);
+  connection.SetPort(gServer->Port());
   connection.SetUsername("root");
   connection.SetPassword("quietlamp");
   connection.SetDatabase(database);
@@ -216,8 +199,8 @@ void BM_CursorWalk(benchmark::State& state) { CursorWalk(state, false); }
 void BM_EngineStreamOnly(benchmark::State& state) {
   TMySQLAPIDirect& api = TMySQLAPIDirect::Engine();
   std::unique_ptr<TMySqlSession> session = api.mysql_init();
-  if (!api.mysql_real_connect(*session, "127.0.0.1", "root", "quietlamp", "bench", gServer.Port, "",
-                              CLIENT_FOUND_ROWS | CLIENT_MULTI_STATEMENTS)) {
+  if (!api.mysql_real_connect(*session, "127.0.0.1", "root", "quietlamp", "bench", gServer->Port(),
+                              "", CLIENT_FOUND_ROWS | CLIENT_MULTI_STATEMENTS)) {
     state.SkipWithError(api.mysql_error(*session).c_str());
     return;
   }
@@ -248,7 +231,9 @@ int main(int argc, char** argv) {
   }
   benchmark::Initialize(&argc, argv);
   try {
-    gServer.Start();
+    gServer = std::make_unique<testsupport::TPrivateMariaDb>(
+        HALVEX_BENCH_DIR, std::vector<std::string>{"--buffer-pool", "1G"});
+    if (gKeepServer) gServer->KeepRunning();
     Fill(gRows);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_mysql_read: %s\n", e.what());
@@ -272,6 +257,6 @@ int main(int argc, char** argv) {
       ->UseRealTime();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  if (!gKeepServer) gServer.Stop();
+  gServer.reset();
   return 0;
 }

@@ -12,9 +12,9 @@
 #include <fstream>
 #include <ostream>
 #include <sstream>
-#include <stdexcept>
 
 #include "tests/cli/cli_harness.h"
+#include "tests/support/private_mariadb.h"
 
 namespace {
 
@@ -41,54 +41,16 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// A MariaDB of the test's own (scripts/mariadb start --dir), with the
-// sample in `velmora`, so that the test may stop it. Stopped by Stop() or
-// the destructor, before its folder is removed.
+// A MariaDB of the test's own, with the sample in `velmora`, so that the
+// test may stop it; its folder is removed after the server has stopped.
 class TOwnMariaDb {
  public:
-  TOwnMariaDb() {
-    Script("start");
-    FRunning = true;
-    std::ifstream env(FDir / "env");
-    for (std::string line; std::getline(env, line);) {
-      if (StartsWith(line, "MARIADB_PORT=")) FPort = std::atoi(line.c_str() + 13);
-    }
-    if (FPort <= 0) {
-      Stop();
-      throw std::runtime_error("no port in " + FDir / "env");
-    }
-  }
-  ~TOwnMariaDb() {
-    try {
-      Stop();
-    } catch (const std::exception& error) {
-      ADD_FAILURE() << error.what();
-    }
-  }
-  TOwnMariaDb(const TOwnMariaDb&) = delete;
-  TOwnMariaDb& operator=(const TOwnMariaDb&) = delete;
-
-  int Port() const { return FPort; }
-  // Returns once the server has ended.
-  void Stop() {
-    if (!FRunning) return;
-    FRunning = false;
-    Script("stop");
-  }
+  int Port() const { return FServer.Port(); }
+  void Stop() { FServer.Stop(); }
 
  private:
-  void Script(const std::string& command) {
-    const std::string line = "'" + std::string(HALVEX_MARIADB_SCRIPT) + "' " + command +
-                             " --dir '" + FDir.Path() + "' >'" + FDir / "script.log" + "' 2>&1";
-    if (std::system(line.c_str()) != 0) {
-      throw std::runtime_error("scripts/mariadb " + command +
-                               " failed: " + clitest::ReadFile(FDir / "script.log"));
-    }
-  }
-
   TScratchDir FDir;  // first member: removed after the server has stopped
-  int FPort = 0;
-  bool FRunning = false;
+  testsupport::TPrivateMariaDb FServer{FDir.Path()};
 };
 
 // A failure of the platform at one request of one object: that object is

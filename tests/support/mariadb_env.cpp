@@ -14,16 +14,17 @@ std::string EnvFilePath() {
   return path && *path ? path : HALVEX_MARIADB_ENV_FILE;
 }
 
+}  // namespace
+
 std::string ShellQuoted(const std::string& text) {
   std::string out = "'";
   for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
 }
 
-}  // namespace
+TMariaDbEnv MariaDbEnv() { return MariaDbEnv(EnvFilePath()); }
 
-TMariaDbEnv MariaDbEnv() {
-  std::string path = EnvFilePath();
+TMariaDbEnv MariaDbEnv(const std::string& path) {
   std::ifstream in(path);
   if (!in) {
     throw std::runtime_error("private MariaDB not running: " + path +
@@ -44,10 +45,11 @@ TMariaDbEnv MariaDbEnv() {
   return env;
 }
 
-void LoadSqlFile(const std::string& file, const std::string& db, const std::string& charset) {
-  TMariaDbEnv env = MariaDbEnv();
+void LoadSqlFile(const std::string& file, const std::string& db, const std::string& charset,
+                 const std::string& dir) {
+  const std::string server_dir = dir.empty() ? MariaDbEnv().Dir : dir;
   std::string command = ShellQuoted(HALVEX_MARIADB_SCRIPT) + " load " + ShellQuoted(file) + " " +
-                        ShellQuoted(db) + " --dir " + ShellQuoted(env.Dir) + " --charset " +
+                        ShellQuoted(db) + " --dir " + ShellQuoted(server_dir) + " --charset " +
                         ShellQuoted(charset);
   if (std::system(command.c_str()) != 0) {
     throw std::runtime_error("loading " + file + " into " + db + " failed");

@@ -9,7 +9,8 @@ add_test(NAME mariadb_stop
   COMMAND ${PROJECT_SOURCE_DIR}/scripts/mariadb stop --dir ${HALVEX_MARIADB_DIR})
 set_tests_properties(mariadb_stop PROPERTIES FIXTURES_CLEANUP mariadb TIMEOUT 60)
 
-target_sources(halvex_testsupport PRIVATE ${CMAKE_CURRENT_LIST_DIR}/mariadb_env.cpp)
+target_sources(halvex_testsupport PRIVATE ${CMAKE_CURRENT_LIST_DIR}/mariadb_env.cpp
+                                          ${CMAKE_CURRENT_LIST_DIR}/private_mariadb.cpp)
 target_compile_definitions(halvex_testsupport PRIVATE
   HALVEX_MARIADB_ENV_FILE="${HALVEX_MARIADB_DIR}/env"
   HALVEX_MARIADB_SCRIPT="${PROJECT_SOURCE_DIR}/scripts/mariadb")
