@@ -4,4 +4,5 @@ add_executable(halvex-export-cli
   ${CMAKE_CURRENT_LIST_DIR}/cli_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cli_runner.cpp
 )
+halvex_include_layers(halvex-export-cli app export source log http mysql platform)
 target_link_libraries(halvex-export-cli PRIVATE halvex_export)

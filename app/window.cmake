@@ -10,7 +10,7 @@ add_library(halvex_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/resources/resources.qrc
 )
 set_target_properties(halvex_window PROPERTIES AUTORCC ON)
-target_include_directories(halvex_window PUBLIC ${PROJECT_SOURCE_DIR})
+halvex_include_layers(halvex_window app export source log http mysql platform)
 target_link_libraries(halvex_window PUBLIC Qt6::Widgets halvex_export)
 
 add_executable(halvex-export ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
