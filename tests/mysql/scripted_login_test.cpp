@@ -8,7 +8,7 @@
 #include "mysql/password_scramble.h"
 #include "platform/text_codec.h"
 #include "tests/mysql/raised.h"
-#include "tests/mysql/scripted_mysql.h"
+#include "tests/support/scripted_mysql.h"
 
 namespace {
 
