@@ -272,13 +272,8 @@ void TIdHTTP::ReadStatusAndHeaders() {
 void TIdHTTP::JudgeResponse(std::string& sink) {
   int32_t code = FResponse.ResponseCode();
   if ((code / 100 == 3 && code != 304) || !FResponse.Location.empty()) RaiseErrorResponse();
-  if (code / 100 != 2) {
-    if (code == 401) {
-      // No authorization handler: the challenge is never answered.
-      if (Request.Authentication()) Request.Authentication()->Reset();
-    }
-    RaiseErrorResponse();
-  }
+  // A 401 challenge is never answered: there is no authorization handler.
+  if (code / 100 != 2) RaiseErrorResponse();
   if (!Connected()) throw EIdException("Undefined situation");
   if (code != 204) ReadResponseBody(sink);
 }
