@@ -59,6 +59,26 @@ TEST(ScriptedLogin, LoginPacketCharacterSetStatementAndQuitOnA41Server) {
   EXPECT_EQ(sent[2].Payload, "\x01");  // quit, no reply awaited
 }
 
+TEST(ScriptedLogin, CompressionIsNeverAskedForEvenWhenOffered) {
+  // The greeting offers CLIENT_COMPRESS; asking for it would switch the
+  // server to a framing this client does not read.
+  testsupport::TScriptedServer server;
+  auto& script = server.AddConnection();
+  mysqltest::ScriptLogin41(script, kScramble);
+  script.ReadMySqlPacket();  // the quit
+  TMyConnection connection;
+  Point(connection, server);
+  connection.Options().SetCompress(true);
+  connection.Connect();
+  connection.Disconnect();
+  ASSERT_TRUE(server.WaitDone());
+
+  auto sent = SplitPackets(server.Received(0));
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0].Payload.substr(0, 4), std::string("\x8F\xA2\x03\x00", 4));  // 238223
+  EXPECT_EQ(sent[1].Payload, "\x03SET NAMES cp1251");
+}
+
 TEST(ScriptedLogin, Pre41ServerGetsTheShortLoginAndNoCharacterSetStatement) {
   testsupport::TScriptedServer server;
   server.AddConnection()
