@@ -103,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   query.Options.EnableBoolean = !(options & 8);
   query.Options.BinaryAsString = !(options & 16);
   query.Options.LongStrings = !(options & 64);
+  query.Options.FieldsAsString = options & 128;
   query.SQL.SetText("SELECT * FROM obj");
   mysqlfuzz::AllowingClientErrors([&] { query.Execute(); });
   mysqlfuzz::ReadEveryField(query);

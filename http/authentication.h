@@ -22,12 +22,7 @@ class TIdBasicAuthentication {
   // "Basic " + Base64 of user name, ":" and password, as bytes.
   const std::string& Authentication() const { return FAuthentication; }
 
-  int Steps() const { return 1; }
-  int CurrentStep() const { return FCurrentStep; }
-  void Reset() { FCurrentStep = 0; }
-
  private:
   TIdHeaderList FParams{TIdHeaderList::kNoFolding};
   std::string FAuthentication;  // made once: the record never changes
-  int FCurrentStep = 0;
 };

@@ -129,12 +129,10 @@ std::string TIdHTTP::HttpPost(const std::string& url, const TIdStream& body) {
 
 void TIdHTTP::DoRequest(TIdHTTPMethod method, const std::string& url, const TIdStream& body,
                         std::string& sink) {
-  FAuthRetryCount = 0;
   Request.URL = url;
   Request.Method = method;
   FResponseRead = false;
   try {
-    ++FRedirectCount;
     PrepareRequest(body);
     ConnectIfNeeded();
     WriteRequest(body);
@@ -151,7 +149,6 @@ void TIdHTTP::DoRequest(TIdHTTPMethod method, const std::string& url, const TIdS
   }
   FResponse.KeepAlive = KeepAliveVerdict();
   if (!FResponse.KeepAlive) Disconnect();
-  FRedirectCount = 0;
 }
 
 void TIdHTTP::PrepareRequest(const TIdStream& body) {
@@ -275,14 +272,8 @@ void TIdHTTP::ReadStatusAndHeaders() {
 void TIdHTTP::JudgeResponse(std::string& sink) {
   int32_t code = FResponse.ResponseCode();
   if ((code / 100 == 3 && code != 304) || !FResponse.Location.empty()) RaiseErrorResponse();
-  if (code / 100 != 2) {
-    if (code == 401) {
-      // No authorization handler: the challenge is never answered.
-      ++FAuthRetryCount;
-      if (Request.Authentication()) Request.Authentication()->Reset();
-    }
-    RaiseErrorResponse();
-  }
+  // A 401 challenge is never answered: there is no authorization handler.
+  if (code / 100 != 2) RaiseErrorResponse();
   if (!Connected()) throw EIdException("Undefined situation");
   if (code != 204) ReadResponseBody(sink);
 }

@@ -28,6 +28,7 @@ class TIdCookieManager;
 
 enum TIdHTTPProtocolVersion { pv1_0, pv1_1 };
 
+// hoInProcessAuth is accepted, no effect: a 401 challenge is never answered.
 enum TIdHTTPOption { hoInProcessAuth, hoKeepOrigProtocol, hoForceEncodeParams };
 
 // A set of TIdHTTPOption values.
@@ -75,7 +76,9 @@ class TIdHTTP {
   int32_t Port = 80;
   TIdHTTPProtocolVersion ProtocolVersion = pv1_1;
   TIdHTTPOptions HTTPOptions{hoForceEncodeParams};
-  bool HandleRedirects = false;  // redirects are never followed
+  // Accepted, no effect: a redirect is never followed but raised as an
+  // error response, and a 401 challenge is never answered.
+  bool HandleRedirects = false;
   int32_t RedirectMaximum = 15;
   int32_t AuthRetries = 3;
   bool AllowCookies = true;
@@ -133,8 +136,6 @@ class TIdHTTP {
   TIdHTTPResponse FResponse;
   std::unique_ptr<TIdTCPConnection> FConnection;
   std::unique_ptr<TIdCookieManager> FCookieManager;
-  int32_t FRedirectCount = 0;
-  int32_t FAuthRetryCount = 0;
   TIdHTTPProtocolVersion FRequestVersion = pv1_0;  // the version the last request went out as
   bool FResponseRead = false;                      // a status line arrived in this cycle
 };

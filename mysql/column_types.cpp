@@ -8,63 +8,77 @@
 namespace {
 
 constexpr int16_t kBinaryCharset = 63;
+// With LongStrings off, longer text columns become memo fields.
+constexpr int32_t kLongStringLength = 256;
 
 bool IsBinaryBytes(const TMySqlFieldInfo& f, const TMyQueryOptions& options) {
   return (f.Flags & BINARY_FLAG) && f.CharsetNr == kBinaryCharset && !options.BinaryAsString;
+}
+
+// The internal type by the column's type code alone.
+TInternalType TypeOfCode(const TMySqlFieldInfo& f, const TMyQueryOptions& options,
+                         bool optimized_bigint) {
+  bool is_unsigned = (f.Flags & UNSIGNED_FLAG) != 0;
+  switch (f.Type) {
+    case FIELD_TYPE_DECIMAL:
+    case FIELD_TYPE_NEWDECIMAL:
+    case FIELD_TYPE_FLOAT:
+    case FIELD_TYPE_DOUBLE:
+      return TInternalType::Float;
+    case FIELD_TYPE_TINY:
+      if (f.Length == 1 && options.EnableBoolean) return TInternalType::Boolean;
+      return is_unsigned ? TInternalType::Word : TInternalType::Int16;
+    case FIELD_TYPE_SHORT:
+      return is_unsigned ? TInternalType::Word : TInternalType::Int16;
+    case FIELD_TYPE_LONG:
+      return is_unsigned ? TInternalType::Int64 : TInternalType::Int32;
+    case FIELD_TYPE_NULL:
+      return TInternalType::Text;
+    case FIELD_TYPE_TIMESTAMP:
+    case FIELD_TYPE_DATETIME:
+      return TInternalType::DateTime;
+    case FIELD_TYPE_LONGLONG:
+    case FIELD_TYPE_BIT:
+      return optimized_bigint && f.Length < 12 ? TInternalType::Int32 : TInternalType::Int64;
+    case FIELD_TYPE_INT24:
+      return TInternalType::Int32;
+    case FIELD_TYPE_DATE:
+    case FIELD_TYPE_NEWDATE:
+      return TInternalType::Date;
+    case FIELD_TYPE_TIME:
+      return TInternalType::Time;
+    case FIELD_TYPE_YEAR:
+      return TInternalType::Word;
+    case FIELD_TYPE_VARCHAR:
+    case FIELD_TYPE_VAR_STRING:
+      return IsBinaryBytes(f, options) ? TInternalType::VarBytes : TInternalType::Text;
+    case FIELD_TYPE_ENUM:
+    case FIELD_TYPE_SET:
+      return TInternalType::Text;
+    case FIELD_TYPE_STRING:
+      return IsBinaryBytes(f, options) ? TInternalType::Bytes : TInternalType::Text;
+    case FIELD_TYPE_TINY_BLOB:
+    case FIELD_TYPE_MEDIUM_BLOB:
+    case FIELD_TYPE_LONG_BLOB:
+    case FIELD_TYPE_BLOB:
+    case FIELD_TYPE_GEOMETRY:
+      return (f.Flags & BINARY_FLAG) ? TInternalType::Blob : TInternalType::Memo;
+    default:
+      throw EDatabaseError("Unknown MySQL datatype (" + std::to_string(f.Type) + ")");
+  }
 }
 
 }  // namespace
 
 TInternalType InternalType(const TMySqlFieldInfo& f, const TMyQueryOptions& options,
                            bool optimized_bigint) {
-  bool is_unsigned = (f.Flags & UNSIGNED_FLAG) != 0;
-  switch (f.Type) {
-    case 0:
-    case 246:
-    case 4:
-    case 5:
-      return TInternalType::Float;
-    case 1:
-      if (f.Length == 1 && options.EnableBoolean) return TInternalType::Boolean;
-      return is_unsigned ? TInternalType::Word : TInternalType::Int16;
-    case 2:
-      return is_unsigned ? TInternalType::Word : TInternalType::Int16;
-    case 3:
-      return is_unsigned ? TInternalType::Int64 : TInternalType::Int32;
-    case 6:
-      return TInternalType::Text;
-    case 7:
-    case 12:
-      return TInternalType::DateTime;
-    case 8:
-    case 16:
-      return optimized_bigint && f.Length < 12 ? TInternalType::Int32 : TInternalType::Int64;
-    case 9:
-      return TInternalType::Int32;
-    case 10:
-    case 14:
-      return TInternalType::Date;
-    case 11:
-      return TInternalType::Time;
-    case 13:
-      return TInternalType::Word;
-    case 15:
-    case 253:
-      return IsBinaryBytes(f, options) ? TInternalType::VarBytes : TInternalType::Text;
-    case 247:
-    case 248:
-      return TInternalType::Text;
-    case 254:
-      return IsBinaryBytes(f, options) ? TInternalType::Bytes : TInternalType::Text;
-    case 249:
-    case 250:
-    case 251:
-    case 252:
-    case 255:
-      return (f.Flags & BINARY_FLAG) ? TInternalType::Blob : TInternalType::Memo;
-    default:
-      throw EDatabaseError("Unknown MySQL datatype (" + std::to_string(f.Type) + ")");
+  TInternalType type = TypeOfCode(f, options, optimized_bigint);
+  bool blob = type == TInternalType::Memo || type == TInternalType::Blob;
+  if (options.FieldsAsString && !blob) return TInternalType::Text;
+  if (!options.LongStrings && type == TInternalType::Text && f.Length > kLongStringLength) {
+    return TInternalType::Memo;
   }
+  return type;
 }
 
 TFieldType FieldTypeOf(TInternalType type) {

@@ -5,12 +5,14 @@
 
 #include <memory>
 
+#include "mysql/field_info.h"
 #include "mysql/fields.h"
 #include "mysql/my_query.h"
-#include "mysql/result_set.h"
 #include "mysql/row_cache.h"
 
-// Raises EDatabaseError "Unknown MySQL datatype (%d)" for the codes 17 to 245.
+// With FieldsAsString every column but a memo or blob is text; with
+// LongStrings off a text column longer than 256 bytes is a memo. Raises
+// EDatabaseError "Unknown MySQL datatype (%d)" for the codes 17 to 245.
 TInternalType InternalType(const TMySqlFieldInfo& f, const TMyQueryOptions& options,
                            bool optimized_bigint);
 TFieldType FieldTypeOf(TInternalType type);

@@ -54,7 +54,6 @@ void TMyConnection::Connect() {
   settings.UseUnicode = FOptions.UseUnicode();
   settings.Charset = FOptions.Charset();
   settings.Port = FPort;
-  settings.Compress = FOptions.Compress();
   settings.Username = FUsername;
   settings.Password = FPassword;
   settings.Server = FServer;

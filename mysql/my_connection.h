@@ -30,12 +30,17 @@ class TMyConnectionOptions {
   void SetCharset(const std::string& charset);
   bool UseUnicode() const { return FUseUnicode; }
   void SetUseUnicode(bool value) { FUseUnicode = value; }
+  // Accepted, no effect: compressed framing is not built, so the session
+  // never asks for it.
   bool Compress() const { return FCompress; }
   void SetCompress(bool value) { FCompress = value; }
+  // Accepted, no effect: the built-in protocol engine is the only one.
   bool Direct() const { return FDirect; }
   void SetDirect(bool value) { FDirect = value; }
+  // Accepted, no effect: TCP/IP is the only transport.
   TMyProtocol Protocol() const { return FProtocol; }
   void SetProtocol(TMyProtocol value) { FProtocol = value; }
+  // BIGINT and BIT columns shorter than 12 digits become 32-bit fields.
   bool OptimizedBigInt() const { return FOptimizedBigInt; }
   void SetOptimizedBigInt(bool value) { FOptimizedBigInt = value; }
 
@@ -75,7 +80,7 @@ class TMyConnection {
   // the character-set statement.
   int32_t ConnectionTimeout() const { return FConnectionTimeout; }
   void SetConnectionTimeout(int32_t value) { FConnectionTimeout = value; }
-  // Kept for compatibility; connecting never asks anything.
+  // Accepted, no effect: connecting never asks anything.
   bool LoginPrompt() const { return FLoginPrompt; }
   void SetLoginPrompt(bool value) { FLoginPrompt = value; }
 

@@ -110,10 +110,6 @@ void TMySqlNet::WriteFramed(const char* payload, size_t length, char* header_roo
 
 void TMySqlNet::Send() { WriteFramed(FBuffer.data() + 4, FLength - 4, FBuffer.data()); }
 
-void TMySqlNet::SendFrame(char* frame, size_t payload_length) {
-  WriteFramed(frame + 4, payload_length, frame);
-}
-
 void TMySqlNet::SendPayload(std::string_view payload) {
   WriteFramed(payload.data(), payload.size(), nullptr);
 }

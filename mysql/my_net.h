@@ -2,7 +2,8 @@
 // outgoing packets in one growable buffer (4 header bytes reserved at its
 // front), splits payloads of 16777215 bytes or more, checks sequence
 // numbers, joins long incoming packets and turns error packets into
-// EMySqlException with the server's code and text.
+// EMySqlException with the server's code and text. Framing is always
+// uncompressed: this client never asks for compression.
 //
 // Owns its transport; one thread at a time. Raises EMySqlException: 2013
 // for a short read or write (with the transport's detail), 1156 for a
@@ -35,7 +36,6 @@ class TMySqlNet {
   void CloseVio();
 
   void ResetSequence() { FSequence = 0; }
-  uint8_t Sequence() const { return FSequence; }
 
   // Outgoing packet: start, append, send.
   void NewPacket();
@@ -49,9 +49,6 @@ class TMySqlNet {
   void WriteZeros(size_t count);
   // Sends the packet built since NewPacket.
   void Send();
-  // Sends a packet laid out by the caller: 4 bytes of header room, then
-  // `payload_length` bytes.
-  void SendFrame(char* frame, size_t payload_length);
   // Sends `payload` as one packet without building it in the buffer first.
   void SendPayload(std::string_view payload);
 
@@ -63,8 +60,6 @@ class TMySqlNet {
   void Clear();
   // Bytes held by the packet buffer.
   size_t BufferBytes() const { return FBuffer.capacity(); }
-  // Compressed framing is never switched on by this client.
-  bool Compressed() const { return FCompress; }
 
  private:
   void WriteFramed(const char* payload, size_t length, char* header_room);
@@ -78,5 +73,4 @@ class TMySqlNet {
   std::vector<char> FBuffer;
   size_t FLength = 0;  // bytes used in FBuffer (header room included when writing)
   uint8_t FSequence = 0;
-  bool FCompress = false;
 };

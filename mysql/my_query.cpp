@@ -27,7 +27,7 @@ void TMyQuery::Run(bool result_required) {
 
   TMySQLConnection& connection = FConnection->Internal();
   TMySQLCommand command(connection);
-  std::unique_ptr<TMySqlResultSet> result = command.ExecuteWanted(FinalText(), FCommandTimeout);
+  std::unique_ptr<TMySqlResultSet> result = command.Execute(FinalText(), FCommandTimeout);
   FRowsAffected = command.RowsAffected();
   if (!result) {
     if (result_required) {
@@ -36,7 +36,7 @@ void TMyQuery::Run(bool result_required) {
     return;
   }
   FRecordset->Open(connection, std::move(result), Options, FConnection->Options().OptimizedBigInt(),
-                   FFetchRows, Fields);
+                   Fields);
   FActive = true;
   FRecNo = 0;
   FAtEnd = FRecordset->RowCount() == 0;

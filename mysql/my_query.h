@@ -22,8 +22,8 @@ struct TMyQueryOptions {
   bool NullForZeroDate = true;  // an impossible date or time is stored as NULL
   bool EnableBoolean = true;    // TINYINT of display length 1 is a boolean
   bool BinaryAsString = true;   // binary CHAR/VARCHAR are text fields
-  bool LongStrings = true;      // long text columns stay text fields
-  bool FieldsAsString = false;  // every non-blob column as a text field
+  bool LongStrings = true;      // off: text columns over 256 bytes are memo fields
+  bool FieldsAsString = false;  // every column but a memo or blob as a text field
   bool TrimFixedChar = true;    // CHAR values lose their trailing blanks
   bool TrimVarChar = false;     // VARCHAR values keep them
 };
@@ -44,10 +44,14 @@ class TMyQuery {
   TFieldList Fields;
   TMyQueryOptions Options;
 
+  // Accepted, no effect: every row is read while the cursor opens, as
+  // FetchAll on says, and one at a time whatever FetchRows says.
   bool FetchAll() const { return FFetchAll; }
   void SetFetchAll(bool value) { FFetchAll = value; }
   int32_t FetchRows() const { return FFetchRows; }
   void SetFetchRows(int32_t value) { FFetchRows = value; }
+  // Accepted, no effect: the statement is sent as written, without a scan
+  // for ":name" parameters.
   bool ParamCheck() const { return FParamCheck; }
   void SetParamCheck(bool value) { FParamCheck = value; }
   // Seconds a statement may wait for the server; 0 means a year.
@@ -67,11 +71,9 @@ class TMyQuery {
 
   // True when the open result had no rows or NextRow moved past the last row.
   bool AtEnd() const { return FAtEnd; }
-  bool Eof() const { return AtEnd(); }
   // Moves to the following row; past the last one AtEnd becomes true and
   // the current row stays the last.
   void NextRow();
-  void Next() { NextRow(); }
   // Rows held by the open cursor (0 when closed).
   int64_t RecordCount() const;
   // Bytes held by the open cursor's row cache.

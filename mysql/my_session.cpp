@@ -28,10 +28,14 @@ uint16_t Int16At(std::string_view bytes, size_t at) {
                                (static_cast<uint8_t>(bytes[at + 1]) << 8));
 }
 
+// A reply of this single byte to the login asks for the pre-4.1 scramble.
+constexpr uint8_t kOldPasswordRequest = 254;
+
+// DECIMAL to INT24 and YEAR; a TIMESTAMP only in its 14- and 8-digit forms.
 bool IsNumericColumn(uint8_t type, int32_t length) {
-  if (type == 13) return true;  // YEAR
-  if (type > 9) return false;
-  return type != 7 || length == 14 || length == 8;
+  if (type == FIELD_TYPE_YEAR) return true;
+  if (type > FIELD_TYPE_INT24) return false;
+  return type != FIELD_TYPE_TIMESTAMP || length == 14 || length == 8;
 }
 
 }  // namespace
@@ -63,7 +67,9 @@ void TMySqlSession::Connect(const std::string& host, const std::string& user,
     for (uint32_t bit : {CLIENT_COMPRESS, CLIENT_PROTOCOL_41, CLIENT_SSL}) {
       if (!(ServerCapabilities & bit)) flags &= ~bit;
     }
-    flags &= ~CLIENT_SSL;  // plain TCP only
+    // Plain TCP only, and uncompressed: a server told CLIENT_COMPRESS would
+    // switch to a framing this client does not read.
+    flags &= ~(CLIENT_SSL | CLIENT_COMPRESS);
     ClientFlags = flags;
 
     SendLogin(user, password, database);
@@ -135,7 +141,7 @@ void TMySqlSession::SendLogin(const std::string& user, const std::string& passwo
 void TMySqlSession::Authenticate(const std::string& password) {
   std::string_view reply = FNet.ReadPacket();
   if (!(ServerCapabilities & CLIENT_SECURE_CONNECTION)) return;
-  if (reply.size() == 1 && static_cast<uint8_t>(reply[0]) == 254) {
+  if (reply.size() == 1 && static_cast<uint8_t>(reply[0]) == kOldPasswordRequest) {
     // The account has a pre-4.1 hash: the old scramble against the first 8 bytes.
     FNet.SendPayload(ScrambleOld(password, Scramble.substr(0, 8)));
     FNet.ReadPacket();
@@ -151,7 +157,7 @@ void TMySqlSession::Authenticate(const std::string& password) {
 
 void TMySqlSession::Close() {
   if (FActiveResult) {
-    FActiveResult->FSession = nullptr;
+    FActiveResult->Detach();
     FActiveResult = nullptr;
   }
   if (!Closed && FNet.Vio()) {
@@ -172,20 +178,16 @@ void TMySqlSession::Close() {
 }
 
 void TMySqlSession::StartCommand(uint8_t command, std::string_view payload) {
-  std::string frame(4, '\0');
-  frame += static_cast<char>(command);
-  frame += payload;
-  StartCommandFramed(frame.data(), frame.size() - 4);
-}
-
-void TMySqlSession::StartCommandFramed(char* frame, size_t payload_length) {
   if (!FNet.Vio()) throw EMySqlException(mysql_client::CR_SERVER_GONE_ERROR);
   FNet.Vio()->SetTimeout(ReadTimeout);
   if (CommandState != csReady) throw EMySqlException(mysql_client::CR_COMMANDS_OUT_OF_SYNC);
   AffectedRows = 0;
   Info.clear();
   FNet.ResetSequence();
-  FNet.SendFrame(frame, payload_length);
+  FNet.NewPacket();
+  FNet.WriteByte(command);
+  FNet.WriteBytes(payload);
+  FNet.Send();
 }
 
 void TMySqlSession::ReadResponseHeader() {
@@ -234,6 +236,9 @@ void TMySqlSession::ReadEndOfData(std::string_view packet) {
 }
 
 void TMySqlSession::ReadColumnDefinitions(uint64_t count) {
+  // Whole packets kept in memory: every definition is in before the first
+  // row is asked for.
+  using TRows = std::vector<std::string>;
   TRows rows;
   while (true) {
     std::string_view packet = FNet.ReadPacket();
@@ -309,4 +314,16 @@ int TMySqlSession::NextResult() {
   if (!MoreResults()) return -1;
   ReadResponseHeader();
   return 0;
+}
+
+bool TMySqlSession::ReadRowPacket(std::string_view& packet) {
+  packet = FNet.ReadPacket();
+  if (!IsEndOfData(packet, kEndAmongRows)) return true;
+  ReadEndOfData(packet);
+  CommandState = csReady;
+  return false;
+}
+
+void TMySqlSession::ResultFreed(const TMySqlResultSet& result) {
+  if (FActiveResult == &result) FActiveResult = nullptr;
 }

@@ -1,7 +1,9 @@
 // TMySqlSession: one client session of the MySQL protocol: the connection
 // phase (greeting, login, password exchange), the start of every command,
 // the reading of a command's response header (OK report, local-file
-// request, column definitions) and the quit command.
+// request, column definitions), the row packets of the result being read
+// and the quit command. Each command packet is built in the session's own
+// packet buffer, so sessions on different threads share nothing.
 //
 // Created by mysql_init and freed by mysql_close of TMySQLAPIDirect, which
 // catch the EMySqlException raised here and keep it as the last error. One
@@ -61,14 +63,19 @@ class TMySqlSession {
   // Starts a command: 2014 unless the command state is ready, then the
   // command byte and payload go out as one packet with sequence 0.
   void StartCommand(uint8_t command, std::string_view payload);
-  // The same for a packet already laid out as 4 header bytes, the command
-  // byte and the payload (`frame` holds payload_length + 4 bytes).
-  void StartCommandFramed(char* frame, size_t payload_length);
   // Reads the response to a command: OK report, local-file request or the
   // column definitions of a result set.
   void ReadResponseHeader();
   // The result set of the last response, or null when it had no columns.
+  // The session keeps a pointer to it until ResultFreed, to detach it on
+  // Close.
   std::unique_ptr<TMySqlResultSet> UseResult();
+  // The next packet of the rows being read, for the result set: false at
+  // the end-of-data packet (its warnings and status taken, the command
+  // state back to ready), true with `packet` pointing at a row, valid until
+  // the next read.
+  bool ReadRowPacket(std::string_view& packet);
+  void ResultFreed(const TMySqlResultSet& result);
   // 0 after reading the next response header, -1 when none is announced.
   int NextResult();
   bool MoreResults() const { return (ServerStatus & SERVER_MORE_RESULTS_EXISTS) != 0; }
@@ -104,7 +111,6 @@ class TMySqlSession {
   bool Closed = false;
 
  private:
-  friend class TMySqlResultSet;
   void ReadGreeting();
   void SendLogin(const std::string& user, const std::string& password, const std::string& database);
   void Authenticate(const std::string& password);

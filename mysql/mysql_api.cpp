@@ -1,8 +1,6 @@
 // The C API operations of the engine.
 #include "mysql/mysql_api.h"
 
-#include <cstring>
-
 #include "mysql/client_errors.h"
 
 using mysql_client::EMySqlException;
@@ -70,13 +68,7 @@ std::string TMySQLAPIDirect::mysql_get_server_info(const TMySqlSession& session)
 
 int TMySQLAPIDirect::mysql_real_query(TMySqlSession& session, const char* query, size_t length) {
   return Guarded(session, [&] {
-    {
-      std::lock_guard<std::mutex> lock(FQueryMutex);
-      if (FQueryBuffer.size() < length + 5) FQueryBuffer.resize(length + 5);
-      FQueryBuffer[4] = static_cast<char>(COM_QUERY);
-      if (length > 0) std::memcpy(FQueryBuffer.data() + 5, query, length);
-      session.StartCommandFramed(FQueryBuffer.data(), length + 1);
-    }
+    session.StartCommand(COM_QUERY, std::string_view(query, length));
     session.ReadResponseHeader();
   });
 }
@@ -104,13 +96,28 @@ const TMYSQL_FIELD& TMySQLAPIDirect::mysql_fetch_field_direct(const TMySqlResult
   return result.Field(index);
 }
 
+// Not Guarded: the last error is left as it is while rows arrive, which
+// saves clearing it once a row.
 const TMySqlBinds* TMySQLAPIDirect::mysql_fetch_row(TMySqlResultSet& result) {
-  return result.FetchRow();
+  try {
+    return result.FetchRow();
+  } catch (const EMySqlException& e) {
+    TMySqlSession& session = *result.Session();
+    session.SetError(e.Code(), e.what());
+    if (!session.MoreResults()) session.CommandState = csReady;
+    return nullptr;
+  }
 }
 
 void TMySQLAPIDirect::mysql_free_result(std::unique_ptr<TMySqlResultSet> result) {
-  if (!result) return;
-  result->SkipRest();
+  if (!result || !result->Session()) return;
+  try {
+    while (result->FetchRow()) {
+    }
+  } catch (const EMySqlException&) {
+    // Errors while skipping do not count.
+  }
+  result->Session()->CommandState = csReady;
 }
 
 bool TMySQLAPIDirect::mysql_more_results(const TMySqlSession& session) const {

@@ -1,16 +1,18 @@
 // TMySQLAPIDirect: the protocol engine, offering the operations of the
 // MySQL C client API over TMySqlSession. No operation raises: each catches
-// the session's EMySqlException, keeps its code and message as the
-// session's last error (mysql_errno, mysql_error) and returns an error
-// result. One process-wide instance (Engine()); a session and its results
-// belong to one thread at a time.
+// the EMySqlException of the session or result below it, keeps its code and
+// message as the session's last error (mysql_errno, mysql_error) and
+// returns an error result. This is the one place where that exception
+// becomes an error code; TMySQLConnection turns the code into EMyError.
+//
+// One process-wide instance (Engine()) that holds no state of its own; a
+// session and its results belong to one thread at a time, and sessions on
+// different threads share nothing.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "mysql/my_session.h"
 #include "mysql/result_set.h"
@@ -44,7 +46,9 @@ class TMySQLAPIDirect {
   std::unique_ptr<TMySqlResultSet> mysql_use_result(TMySqlSession& session);
   int mysql_num_fields(const TMySqlResultSet& result) const;
   const TMYSQL_FIELD& mysql_fetch_field_direct(const TMySqlResultSet& result, int index) const;
-  // Null at the end of the rows or on error (then mysql_errno is not 0).
+  // Null at the end of the rows or on error (then mysql_errno is not 0 and
+  // the command state is back to ready unless a further result is
+  // announced).
   const TMySqlBinds* mysql_fetch_row(TMySqlResultSet& result);
   // Skips unread rows and frees the result; never fails.
   void mysql_free_result(std::unique_ptr<TMySqlResultSet> result);
@@ -58,8 +62,4 @@ class TMySQLAPIDirect {
 
  private:
   TMySQLAPIDirect() = default;
-  // The statement buffer shared by all sessions: header room, command byte
-  // and statement, guarded while it is filled and sent.
-  std::mutex FQueryMutex;
-  std::vector<char> FQueryBuffer;
 };

@@ -1,6 +1,6 @@
-// TMySQLCommand: runs one final statement text on a connection's session,
-// either wanting its result (the cursor's statement) or discarding every
-// result (the character-set statement). Raises EMyError.
+// TMySQLCommand: runs the cursor's statement on a connection's session and
+// finds the first result that has columns. Raises EMyError (see
+// TMySQLConnection).
 // Borrows the connection; one thread.
 #pragma once
 
@@ -16,15 +16,13 @@ class TMySQLCommand {
  public:
   explicit TMySQLCommand(TMySQLConnection& connection) : FConnection(connection) {}
 
-  // The first result that has columns, or null when the statement
-  // returned none. `timeout` in seconds, 0 meaning a year.
-  std::unique_ptr<TMySqlResultSet> ExecuteWanted(const std::string& text, int32_t timeout);
-  void ExecuteDiscarding(const std::string& text, int32_t timeout);
+  // The first result that has columns, its rows not read yet, or null when
+  // the statement returned none. `timeout` in seconds, 0 meaning a year.
+  std::unique_ptr<TMySqlResultSet> Execute(const std::string& text, int32_t timeout);
   // Affected-row count of the last run.
   int64_t RowsAffected() const { return FRowsAffected; }
 
  private:
-  void Send(const std::string& text, int32_t timeout);
   TMySQLConnection& FConnection;
   int64_t FRowsAffected = -1;
 };

@@ -1,17 +1,18 @@
-// Opening and closing the protocol session of a connection.
+// Opening and closing the protocol session of a connection, and the
+// statement steps over the engine.
 #include "mysql/mysql_connection.h"
 
 #include <cctype>
 
 #include "mysql/db_errors.h"
 #include "mysql/mysql_api.h"
-#include "mysql/mysql_command.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
 
 namespace {
 
 constexpr uint32_t kRequestedFlags = CLIENT_FOUND_ROWS | CLIENT_MULTI_STATEMENTS;
+constexpr int32_t kNoTimeout = 31536000;  // a year, in seconds
 
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -64,33 +65,35 @@ void TMySQLConnection::Connect(const TMySQLConnectSettings& settings) {
       user = platform::Cp1251ToUtf8(user);
       password = platform::Cp1251ToUtf8(password);
     }
-    uint32_t flags = kRequestedFlags | (settings.Compress ? CLIENT_COMPRESS : 0);
     std::string host = settings.Server.substr(0, settings.Server.find(','));
     if (host.empty()) host = "localhost";
     if (!FEngine.mysql_real_connect(*FSession, host, user, password, settings.Database,
-                                    settings.Port, std::string(), flags)) {
+                                    settings.Port, std::string(), kRequestedFlags)) {
       RaiseLastError();
     }
     FServerVersion = FEngine.mysql_get_server_info(*FSession);
     ParseServerVersion();
-
-    bool at_least_41 = FMajor > 4 || (FMajor == 4 && FMinor >= 1);
-    if (at_least_41) {
-      std::string statement;
-      if (settings.UseUnicode) {
-        statement = "SET NAMES utf8";
-      } else if (!settings.Charset.empty()) {
-        statement = "SET NAMES " + settings.Charset;
-      }
-      if (!statement.empty()) {
-        TMySQLCommand command(*this);
-        command.ExecuteDiscarding(statement, settings.ConnectionTimeout);
-      }
-    }
+    SendCharsetStatement(settings);
   } catch (...) {
     Disconnect();
     throw;
   }
+}
+
+// Only servers of 4.1 or newer know the statement; every result is dropped.
+void TMySQLConnection::SendCharsetStatement(const TMySQLConnectSettings& settings) {
+  bool at_least_41 = FMajor > 4 || (FMajor == 4 && FMinor >= 1);
+  if (!at_least_41) return;
+  std::string statement;
+  if (settings.UseUnicode) {
+    statement = "SET NAMES utf8";
+  } else if (!settings.Charset.empty()) {
+    statement = "SET NAMES " + settings.Charset;
+  }
+  if (statement.empty()) return;
+  Query(statement, settings.ConnectionTimeout);
+  FreeResult(UseResult());
+  SkipFurtherResults();
 }
 
 void TMySQLConnection::ParseServerVersion() {
@@ -110,6 +113,41 @@ void TMySQLConnection::Disconnect() {
 
 void TMySQLConnection::SelectDatabase(const std::string& database) {
   Check(FEngine.mysql_select_db(*FSession, database));
+}
+
+int64_t TMySQLConnection::Query(const std::string& text, int32_t timeout) {
+  int32_t seconds = timeout == 0 ? kNoTimeout : timeout;
+  FEngine.mysql_options(*FSession, MYSQL_OPT_READ_TIMEOUT, seconds);
+  FEngine.mysql_options(*FSession, MYSQL_OPT_WRITE_TIMEOUT, seconds);
+  Check(FEngine.mysql_real_query(*FSession, text.data(), text.size()));
+  return FEngine.mysql_affected_rows(*FSession);
+}
+
+std::unique_ptr<TMySqlResultSet> TMySQLConnection::UseResult() {
+  std::unique_ptr<TMySqlResultSet> result = FEngine.mysql_use_result(*FSession);
+  if (!result && FEngine.mysql_errno(*FSession) != 0) RaiseLastError();
+  return result;
+}
+
+const TMySqlBinds* TMySQLConnection::FetchRow(TMySqlResultSet& result) {
+  const TMySqlBinds* row = FEngine.mysql_fetch_row(result);
+  if (!row && FEngine.mysql_errno(*FSession) != 0) RaiseLastError();
+  return row;
+}
+
+void TMySQLConnection::FreeResult(std::unique_ptr<TMySqlResultSet> result) {
+  FEngine.mysql_free_result(std::move(result));
+}
+
+bool TMySQLConnection::NextResult() {
+  if (!FEngine.mysql_more_results(*FSession)) return false;
+  int rc = FEngine.mysql_next_result(*FSession);
+  if (rc > 0) RaiseLastError();
+  return rc == 0;
+}
+
+void TMySQLConnection::SkipFurtherResults() {
+  while (NextResult()) FreeResult(UseResult());
 }
 
 void TMySQLConnection::RaiseLastError() {

@@ -1,10 +1,14 @@
-// TMySQLConnection: the protocol session behind one TMyConnection. Opens it
-// (login, version check, character-set statement), closes it, and turns the
-// engine's last error into EMyError, dropping the session first when the
-// error is fatal (1053, 2003, 2006, 2013, and 1156, 2020 and 2027, after
-// which the rest of the server's answer is left unread).
+// TMySQLConnection: the protocol session behind one TMyConnection, and the
+// one place where the engine's error results become EMyError. It opens the
+// session (login, version check, character-set statement) and closes it,
+// and offers the statement steps the command and the record set use, each
+// raising EMyError where the engine reports a failure. Before a fatal
+// error (1053, 2003, 2006, 2013, and 1156, 2020 and 2027, after which the
+// rest of the server's answer is left unread) reaches the caller, the
+// session is dropped.
 //
-// Owned by its TMyConnection; one thread at a time.
+// Owned by its TMyConnection; one thread at a time. The statement steps
+// require an open session.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +25,6 @@ struct TMySQLConnectSettings {
   bool UseUnicode = false;
   std::string Charset;
   int32_t Port = 3306;
-  bool Compress = false;
   std::string Username;
   std::string Password;
   std::string Server;
@@ -40,27 +43,35 @@ class TMySQLConnection {
   // Closes the session if open; never raises.
   void Disconnect();
   bool Connected() const { return FSession != nullptr; }
+  const std::string& ServerVersion() const { return FServerVersion; }
 
-  // Selects the default database of the open session; raises EMyError.
+  // Selects the default database of the open session.
   void SelectDatabase(const std::string& database);
 
-  // Raises the session's last error as EMyError (disconnecting first for
-  // a fatal code). Requires a session.
+  // Sends `text` and reads the response header; `timeout` in seconds, 0
+  // meaning a year. Returns the affected-row count.
+  int64_t Query(const std::string& text, int32_t timeout);
+  // The result of the response just read, or null when it has no columns.
+  std::unique_ptr<TMySqlResultSet> UseResult();
+  // The next row of `result`, or null after the last one.
+  const TMySqlBinds* FetchRow(TMySqlResultSet& result);
+  // Skips the unread rows and frees the result; never raises.
+  void FreeResult(std::unique_ptr<TMySqlResultSet> result);
+  // Reads the header of the next result the server announced; false when
+  // none is announced.
+  bool NextResult();
+  // Reads and frees every further result the server announced.
+  void SkipFurtherResults();
+
+ private:
+  void ParseServerVersion();
+  void SendCharsetStatement(const TMySQLConnectSettings& settings);
+  // Raises the session's last error, disconnecting first for a fatal code.
   [[noreturn]] void RaiseLastError();
-  // RaiseLastError when `rc` is not 0.
   void Check(int rc) {
     if (rc != 0) RaiseLastError();
   }
 
-  TMySqlSession& Session() { return *FSession; }
-  TMySQLAPIDirect& Engine() { return FEngine; }
-  const std::string& ServerVersion() const { return FServerVersion; }
-  int ServerMajor() const { return FMajor; }
-  int ServerMinor() const { return FMinor; }
-  int ServerRelease() const { return FRelease; }
-
- private:
-  void ParseServerVersion();
   TMySQLAPIDirect& FEngine;
   std::unique_ptr<TMySqlSession> FSession;
   std::string FServerVersion;

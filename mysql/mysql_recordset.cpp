@@ -6,7 +6,6 @@
 
 #include "mysql/column_types.h"
 #include "mysql/db_errors.h"
-#include "mysql/mysql_api.h"
 #include "mysql/mysql_connection.h"
 #include "mysql/value_convert.h"
 
@@ -37,89 +36,75 @@ size_t LengthBeforeZero(const char* text, size_t n) {
 
 void TMySQLRecordset::Open(TMySQLConnection& connection, std::unique_ptr<TMySqlResultSet> result,
                            const TMyQueryOptions& options, bool optimized_bigint,
-                           int32_t fetch_rows, TFieldList& fields) {
+                           TFieldList& fields) {
   Close();
   FNullForZeroDate = options.NullForZeroDate;
-  TMySQLAPIDirect& api = connection.Engine();
-  TMySqlSession& session = connection.Session();
-  // Any failure before the last row: the rest of the result is skipped so
-  // the session stays ready, and nothing of this result is kept.
-  auto abandon = [&] {
-    api.mysql_free_result(std::move(result));
-    FCache.Clear();
-    FColumns.clear();
-    fields.Clear();
-  };
-
-  std::vector<TInternalType> types;
   std::vector<TFieldDef> defs;
   try {
-    int count = api.mysql_num_fields(*result);
-    for (int i = 0; i < count; ++i) {
-      const TMYSQL_FIELD& f = api.mysql_fetch_field_direct(*result, i);
-      TInternalType type = InternalType(f, options, optimized_bigint);
-      if (f.Type == 7 && !IsTimestampLength(TimestampLength(f.Length))) {
-        throw EDatabaseError("Invalid FIELD_TYPE_TIMESTAMP Field.Length (" +
-                             std::to_string(f.Length) + ")");
-      }
-      TFieldDef def;
-      def.Name = f.Name;
-      def.DataType = FieldTypeOf(type);
-      def.Size = type == TInternalType::Text ? f.Length : 0;
-      def.Column = i;
-      def.FixedChar = f.Type == 254 && options.TrimFixedChar;
-      def.TrimVarChar = f.Type != 254 && options.TrimVarChar;
-      FColumns.push_back({type, f.Type, f.Type == 7 ? TimestampLength(f.Length) : f.Length, f.Name,
-                          !def.FixedChar && !def.TrimVarChar});
-      types.push_back(type);
-      defs.push_back(std::move(def));
-    }
+    defs = DescribeColumns(*result, options, optimized_bigint);
+    ReadRows(connection, *result);
+    EndResult(connection, std::move(result));
   } catch (...) {
-    abandon();
+    // Nothing of this result is kept, and the rest of it is skipped so
+    // that the session stays ready for the next statement.
+    connection.FreeResult(std::move(result));
+    Close();
+    fields.Clear();
     throw;
   }
-
-  FCache = TRowCache(TRowLayout(types));
-  TRowBuilder builder(FCache.Layout());
-  try {
-    int32_t step = std::max<int32_t>(fetch_rows, 1);
-    bool more = true;
-    while (more) {
-      for (int32_t n = 0; n < step; ++n) {
-        const TMySqlBinds* row = api.mysql_fetch_row(*result);
-        if (!row) {
-          more = false;
-          break;
-        }
-        Convert(*row, builder);
-        FCache.Append(builder);
-      }
-    }
-  } catch (...) {
-    abandon();
-    throw;
-  }
-  if (api.mysql_errno(session) != 0) {
-    abandon();
-    connection.RaiseLastError();
-  }
-  api.mysql_free_result(std::move(result));
-  // Further results of a multi-statement text are not read by the cursor;
-  // they are skipped so the session stays usable, but a failing one fails
-  // the cursor.
-  while (api.mysql_more_results(session)) {
-    int rc = api.mysql_next_result(session);
-    if (rc > 0) {
-      abandon();
-      connection.RaiseLastError();
-    }
-    if (rc != 0) break;
-    api.mysql_free_result(api.mysql_use_result(session));
-  }
-
   for (TFieldDef& def : defs) fields.Add(MakeField(std::move(def), FView));
   FView.Cache = &FCache;
   FView.Row = nullptr;
+}
+
+// The column descriptions become FColumns, the cache's row layout and the
+// definitions of the fields.
+std::vector<TFieldDef> TMySQLRecordset::DescribeColumns(const TMySqlResultSet& result,
+                                                        const TMyQueryOptions& options,
+                                                        bool optimized_bigint) {
+  std::vector<TInternalType> types;
+  std::vector<TFieldDef> defs;
+  for (int i = 0; i < result.FieldCount(); ++i) {
+    const TMYSQL_FIELD& f = result.Field(i);
+    TInternalType type = InternalType(f, options, optimized_bigint);
+    bool timestamp = f.Type == FIELD_TYPE_TIMESTAMP;
+    if (timestamp && !IsTimestampLength(TimestampLength(f.Length))) {
+      throw EDatabaseError("Invalid FIELD_TYPE_TIMESTAMP Field.Length (" +
+                           std::to_string(f.Length) + ")");
+    }
+    TFieldDef def;
+    def.Name = f.Name;
+    def.DataType = FieldTypeOf(type);
+    def.Size = type == TInternalType::Text ? f.Length : 0;
+    def.Column = i;
+    def.FixedChar = f.Type == FIELD_TYPE_STRING && options.TrimFixedChar;
+    def.TrimVarChar = f.Type != FIELD_TYPE_STRING && options.TrimVarChar;
+    bool stamp_value = timestamp && type == TInternalType::DateTime;
+    FColumns.push_back({type, f.Type, stamp_value ? TimestampLength(f.Length) : f.Length, f.Name,
+                        !def.FixedChar && !def.TrimVarChar});
+    types.push_back(type);
+    defs.push_back(std::move(def));
+  }
+  FCache = TRowCache(TRowLayout(types));
+  return defs;
+}
+
+// Every row, converted into the cache as it arrives.
+void TMySQLRecordset::ReadRows(TMySQLConnection& connection, TMySqlResultSet& result) {
+  TRowBuilder builder(FCache.Layout());
+  while (const TMySqlBinds* row = connection.FetchRow(result)) {
+    Convert(*row, builder);
+    FCache.Append(builder);
+  }
+}
+
+// The result is freed; further results of a multi-statement text are not
+// read by the cursor, but skipped so the session stays usable, and a
+// failing one fails the cursor.
+void TMySQLRecordset::EndResult(TMySQLConnection& connection,
+                                std::unique_ptr<TMySqlResultSet> result) {
+  connection.FreeResult(std::move(result));
+  connection.SkipFurtherResults();
 }
 
 void TMySQLRecordset::Convert(const TMySqlBinds& row, TRowBuilder& builder) {
@@ -152,11 +137,13 @@ void TMySQLRecordset::Convert(const TMySqlBinds& row, TRowBuilder& builder) {
         builder.SetFixed(i, static_cast<uint16_t>(TextToInteger(v, false)));
         break;
       case TInternalType::Int32:
-        builder.SetFixed(i, static_cast<int32_t>(c.MySqlType == 16 ? BitsToInteger(v)
-                                                                   : TextToInteger(v, false)));
+        builder.SetFixed(
+            i, static_cast<int32_t>(c.MySqlType == FIELD_TYPE_BIT ? BitsToInteger(v)
+                                                                  : TextToInteger(v, false)));
         break;
       case TInternalType::Int64:
-        builder.SetFixed(i, c.MySqlType == 16 ? BitsToInteger(v) : TextToInteger(v, true));
+        builder.SetFixed(i,
+                         c.MySqlType == FIELD_TYPE_BIT ? BitsToInteger(v) : TextToInteger(v, true));
         break;
       case TInternalType::Boolean:
         builder.SetFixed(i, static_cast<int16_t>(TextToInteger(v, false) != 0 ? -1 : 0));
@@ -172,9 +159,9 @@ void TMySQLRecordset::Convert(const TMySqlBinds& row, TRowBuilder& builder) {
       case TInternalType::Date:
       case TInternalType::DateTime: {
         double value;
-        bool valid = c.Type == TInternalType::Date ? TextToDate(v, value)
-                     : c.MySqlType == 7            ? TextToTimestamp(v, c.Length, value)
-                                                   : TextToDateTime(v, value);
+        bool valid = c.Type == TInternalType::Date         ? TextToDate(v, value)
+                     : c.MySqlType == FIELD_TYPE_TIMESTAMP ? TextToTimestamp(v, c.Length, value)
+                                                           : TextToDateTime(v, value);
         if (valid) {
           builder.SetFixed(i, value);
         } else if (FNullForZeroDate) {

@@ -1,6 +1,7 @@
 // TMySQLRecordset: turns a wanted result into the cursor's fields and fills
 // the row cache with every row, converting each value as its row arrives.
 // Owns the row cache and the current-row view the fields read through.
+// The engine holds one row at a time; the cache holds them all.
 //
 // Owned by its TMyQuery; one thread. Open raises EMyError for a server or
 // protocol failure among the rows, EDatabaseError for an unsupported column
@@ -28,10 +29,10 @@ class TMySQLRecordset {
   TMySQLRecordset& operator=(const TMySQLRecordset&) = delete;
 
   // Reads every row of `result` (ended and freed here) into the cache and
-  // fills `fields`, one per column.
+  // fills `fields`, one per column. Any further result of the statement is
+  // read and dropped.
   void Open(TMySQLConnection& connection, std::unique_ptr<TMySqlResultSet> result,
-            const TMyQueryOptions& options, bool optimized_bigint, int32_t fetch_rows,
-            TFieldList& fields);
+            const TMyQueryOptions& options, bool optimized_bigint, TFieldList& fields);
   void Close();
 
   size_t RowCount() const { return FCache.Count(); }
@@ -50,6 +51,11 @@ class TMySQLRecordset {
     bool CutAtZero = false;
   };
 
+  // The three steps of Open.
+  std::vector<TFieldDef> DescribeColumns(const TMySqlResultSet& result,
+                                         const TMyQueryOptions& options, bool optimized_bigint);
+  void ReadRows(TMySQLConnection& connection, TMySqlResultSet& result);
+  void EndResult(TMySQLConnection& connection, std::unique_ptr<TMySqlResultSet> result);
   void Convert(const TMySqlBinds& row, TRowBuilder& builder);
 
   std::vector<TColumn> FColumns;

@@ -2,7 +2,6 @@
 #include "mysql/result_set.h"
 
 #include "mysql/client_errors.h"
-#include "mysql/end_of_data.h"
 #include "mysql/my_session.h"
 
 using mysql_client::EMySqlException;
@@ -13,29 +12,17 @@ TMySqlResultSet::TMySqlResultSet(TMySqlSession& session, std::vector<TMySqlField
 }
 
 TMySqlResultSet::~TMySqlResultSet() {
-  if (FSession && FSession->FActiveResult == this) FSession->FActiveResult = nullptr;
+  if (FSession) FSession->ResultFreed(*this);
 }
 
 const TMySqlBinds* TMySqlResultSet::FetchRow() {
   if (FEnd || !FSession) return nullptr;
-  TMySqlSession& session = *FSession;
-  try {
-    std::string_view packet = session.FNet.ReadPacket();
-    if (IsEndOfData(packet, kEndAmongRows)) {
-      if (packet.size() > 1) session.ReadEndOfData(packet);
-      session.CommandState = csReady;
-      FEnd = true;
-      return nullptr;
-    }
-    DecodeRow(packet);
-    ++FRowCount;
-    return &FBinds;
-  } catch (const EMySqlException& e) {
-    session.SetError(e.Code(), e.what());
-    if (!session.MoreResults()) session.CommandState = csReady;
-    FEnd = true;
-    return nullptr;
-  }
+  FEnd = true;  // stays set when the read or the decoding raises
+  std::string_view packet;
+  if (!FSession->ReadRowPacket(packet)) return nullptr;
+  DecodeRow(packet);
+  FEnd = false;
+  return &FBinds;
 }
 
 void TMySqlResultSet::DecodeRow(std::string_view packet) {
@@ -78,14 +65,4 @@ void TMySqlResultSet::DecodeRow(std::string_view packet) {
     pos += length;
   }
   FBinds.RowBytes = packet.data();
-}
-
-void TMySqlResultSet::SkipRest() {
-  if (!FSession) return;
-  int saved_code = FSession->LastErrno;
-  std::string saved_text = FSession->LastError;
-  while (FetchRow()) {
-  }
-  FSession->SetError(saved_code, saved_text);  // errors while skipping do not count
-  FSession->CommandState = csReady;
 }

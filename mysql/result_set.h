@@ -1,44 +1,20 @@
-// The engine's view of a result: the column descriptions (TMySqlFieldInfo,
-// also known by its C API name TMYSQL_FIELD), the value positions of the
-// current row (TMySqlBinds) and the streamed result itself
-// (TMySqlResultSet), which reads one row packet at a time from its session.
+// The engine's view of a result: the value positions of the current row
+// (TMySqlBinds) and the streamed result itself (TMySqlResultSet), which
+// asks its session for one row packet at a time.
 //
 // A result set is created by mysql_use_result and freed by
-// mysql_free_result; if its session closes first, it is detached and reads
-// nothing more. One thread, the session's.
+// mysql_free_result; if its session closes first, the session detaches it
+// and it reads nothing more. FetchRow raises EMySqlException; the engine
+// turns that into the session's last error. One thread, the session's.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
+#include "mysql/field_info.h"
+
 class TMySqlSession;
-
-struct TMySqlFieldInfo {
-  std::string Name;          // column label
-  std::string OrgName;       // column name in its table (4.1 protocol)
-  std::string Table;         // table alias
-  std::string OrgTable;      // table name (the alias before 4.1)
-  std::string Database;      // schema (4.1 protocol)
-  std::string DefaultValue;  // always empty
-  int32_t Length = 0;        // display length in bytes
-  int16_t Decimals = 0;
-  int32_t MaxLength = 0;  // always 0
-  uint16_t Flags = 0;     // as sent, plus NUM_FLAG for numeric types
-  int16_t CharsetNr = 0;  // 4.1 protocol
-  uint8_t Type = 0;       // protocol type code
-};
-using TMYSQL_FIELD = TMySqlFieldInfo;
-
-constexpr uint16_t NOT_NULL_FLAG = 1;
-constexpr uint16_t BLOB_FLAG = 16;
-constexpr uint16_t UNSIGNED_FLAG = 32;
-constexpr uint16_t BINARY_FLAG = 128;
-constexpr uint16_t NUM_FLAG = 32768;
-
-// Whole packets kept in memory (the column definitions of a response).
-using TRows = std::vector<std::string>;
 
 // Where each value of the current row lies in the row's bytes.
 struct TMySqlBinds {
@@ -65,21 +41,21 @@ class TMySqlResultSet {
 
   int FieldCount() const { return static_cast<int>(FFields.size()); }
   const TMySqlFieldInfo& Field(int index) const { return FFields[index]; }
-  // The next row, or null at the end or on error (the session's last
-  // error tells which). The row's bytes stay valid until the next call.
+  // The next row, or null at the end (and ever after a failure or once
+  // detached). The row's bytes stay valid until the next call. Raises
+  // EMySqlException for an error packet, a lost connection or a row that
+  // does not decode; nothing more is read after that.
   const TMySqlBinds* FetchRow();
-  // Reads and drops the rows not yet fetched; errors are ignored.
-  void SkipRest();
-  int64_t RowCount() const { return FRowCount; }
-  bool AtEnd() const { return FEnd; }
+  // The session the rows come from; null once detached.
+  TMySqlSession* Session() const { return FSession; }
+  // Called by the session when it closes first.
+  void Detach() { FSession = nullptr; }
 
  private:
-  friend class TMySqlSession;
   void DecodeRow(std::string_view packet);
 
   TMySqlSession* FSession;
   std::vector<TMySqlFieldInfo> FFields;
   TMySqlBinds FBinds;
-  int64_t FRowCount = 0;
   bool FEnd = false;
 };

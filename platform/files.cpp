@@ -111,11 +111,6 @@ std::string ReadWholeFile(const std::string& path) {
   return content;
 }
 
-std::string ExtractFileName(const std::string& path) {
-  size_t pos = path.find_last_of("/\\:");
-  return pos == std::string::npos ? path : path.substr(pos + 1);
-}
-
 std::string ExeDirectory() {
   char buf[4096];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);

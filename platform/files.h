@@ -47,9 +47,6 @@ class TExclusiveFile {
 // The whole content of a regular file; raises EFileError when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 
-// The part after the last "/", "\\" or ":" (the whole text when there is none).
-std::string ExtractFileName(const std::string& path);
-
 // The folder of the running executable, ending in "/".
 std::string ExeDirectory();
 

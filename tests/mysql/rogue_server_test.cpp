@@ -16,7 +16,7 @@
 #include "mysql/my_net.h"
 #include "mysql/my_query.h"
 #include "tests/mysql/raised.h"
-#include "tests/mysql/scripted_mysql.h"
+#include "tests/support/scripted_mysql.h"
 
 namespace {
 

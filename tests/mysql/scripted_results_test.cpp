@@ -10,7 +10,7 @@
 #include "mysql/my_connection.h"
 #include "mysql/my_query.h"
 #include "tests/mysql/raised.h"
-#include "tests/mysql/scripted_mysql.h"
+#include "tests/support/scripted_mysql.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ using mysqltest::SplitPackets;
 using mysqltest::TColumn;
 using mysqltest::TValue;
 
-constexpr uint8_t kLong = 3, kTimestamp = 7;
+constexpr uint8_t kLong = 3, kTimestamp = 7, kDateTime = 12, kVarString = 253;
 
 class ScriptedResults : public ::testing::Test {
  protected:
@@ -204,6 +204,30 @@ TEST_F(ScriptedResults, TimestampColumnsOfEveryOldLength) {
   if (auto e = mysqltest::Raised<EDatabaseError>([&] { FQuery.Execute(); })) {
     EXPECT_STREQ(e->what(), "Invalid FIELD_TYPE_TIMESTAMP Field.Length (9)");
   }
+}
+
+TEST_F(ScriptedResults, FieldsAsStringAndLongStringsChooseTheFieldClasses) {
+  std::vector<TColumn> columns = {
+      {"id", kLong, 11}, {"at", kDateTime, 19}, {"note", kVarString, 300}};
+  std::string note(300, 'n');
+  std::string result =
+      ResultSet(columns, {{TValue("42"), TValue("2012-05-01 10:20:30"), TValue(note)}});
+  Script().ReadMySqlPacket().Send(result).ReadMySqlPacket().Send(result).ReadMySqlPacket();
+  Open();
+  FQuery.SQL.SetText("SELECT id, at, note FROM obj");
+  FQuery.Options.FieldsAsString = true;
+  FQuery.Execute();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(FQuery.Fields[i].DataType(), TFieldType::ftString) << i;
+  EXPECT_EQ(FQuery.Fields[0].AsString(), "42");
+  EXPECT_EQ(FQuery.Fields[1].AsString(), "2012-05-01 10:20:30");
+
+  FQuery.Options.FieldsAsString = false;
+  FQuery.Options.LongStrings = false;
+  FQuery.Execute();
+  EXPECT_EQ(FQuery.Fields[0].DataType(), TFieldType::ftInteger);
+  EXPECT_EQ(FQuery.Fields[1].DataType(), TFieldType::ftDateTime);
+  EXPECT_EQ(FQuery.Fields[2].DataType(), TFieldType::ftMemo);
+  EXPECT_EQ(FQuery.Fields[2].AsString(), note);
 }
 
 TEST_F(ScriptedResults, StatementTextIsSentTrimmedAndJoinedWithCrLf) {

@@ -6,7 +6,7 @@
 #include <chrono>
 
 #include "source/dbreader.h"
-#include "tests/mysql/scripted_mysql.h"
+#include "tests/support/scripted_mysql.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Scripted MySQL server bytes.
-#include "tests/mysql/scripted_mysql.h"
+#include "tests/support/scripted_mysql.h"
 
 namespace mysqltest {
 
