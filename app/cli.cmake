@@ -5,3 +5,4 @@ add_executable(halvex-export-cli
   ${CMAKE_CURRENT_LIST_DIR}/cli_runner.cpp
 )
 target_link_libraries(halvex-export-cli PRIVATE halvex_export)
+target_compile_definitions(halvex-export-cli PRIVATE HALVEX_VERSION="${PROJECT_VERSION}")
