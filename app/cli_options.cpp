@@ -15,9 +15,10 @@ namespace {
 
 // Each option takes one value, given as "--name VALUE" or "--name=VALUE".
 const char* const kOptionNames[] = {
-    "--db-host",  "--db-port",  "--db-name", "--db-user", "--db-password", "--db-password-file",
-    "--url",      "--user",     "--password", "--password-file", "--prefix", "--geocoder",
-    "--objects",  "--log-dir",  "--read-timeout", "--ca-file"};
+    "--db-host",     "--db-port",          "--db-name",      "--db-user",
+    "--db-password", "--db-password-file", "--url",          "--user",
+    "--password",    "--password-file",    "--prefix",       "--geocoder",
+    "--objects",     "--log-dir",          "--read-timeout", "--ca-file"};
 
 bool IsOption(const std::string& name) {
   for (const char* known : kOptionNames) {
