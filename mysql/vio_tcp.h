@@ -43,6 +43,8 @@ class TVioTcp final : public TMyVio {
   void Close() override;
 
   const std::string& LastError() const override { return FLastError; }
+  // 10061 refused, 11001 unknown host, 10060 timed out, 10049 a bad port...
+  int ConnectError() const override { return FEndpoint.Wsa(); }
   const std::string& Host() const { return FHost; }
   int Port() const { return FPort; }
 
