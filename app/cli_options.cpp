@@ -27,16 +27,18 @@ bool IsOption(const std::string& name) {
   return false;
 }
 
-// The value as Windows-1251; malformed UTF-8 is refused rather than lost.
+// `utf8`, the value of `name`, as Windows-1251; malformed UTF-8 is refused
+// rather than lost.
+std::string Cp1251Value(const std::string& name, const std::string& utf8) {
+  std::string text = platform::Utf8ToCp1251(utf8);
+  if (text.empty() && !utf8.empty()) throw ECliOptionError(name + ": the value is not UTF-8 text");
+  return text;
+}
+
 std::string Text(const std::map<std::string, std::string>& given, const std::string& name,
                  const std::string& fallback) {
   auto it = given.find(name);
-  if (it == given.end()) return fallback;
-  std::string text = platform::Utf8ToCp1251(it->second);
-  if (text.empty() && !it->second.empty()) {
-    throw ECliOptionError(name + ": the value is not UTF-8 text");
-  }
-  return text;
+  return it == given.end() ? fallback : Cp1251Value(name, it->second);
 }
 
 // The first line of a file, its line end dropped.
@@ -57,15 +59,10 @@ std::string Secret(const std::map<std::string, std::string>& given, const std::s
                    const char* variable, const TEnvironment& environment,
                    const std::string& fallback) {
   if (given.count(name)) return Text(given, name, fallback);
-  std::map<std::string, std::string> found;
   if (auto it = given.find(name + "-file"); it != given.end()) {
-    found[name + "-file"] = FirstLine(name + "-file", it->second);
-    return Text(found, name + "-file", fallback);
+    return Cp1251Value(name + "-file", FirstLine(name + "-file", it->second));
   }
-  if (const char* value = environment(variable)) {
-    found[variable] = value;
-    return Text(found, variable, fallback);
-  }
+  if (const char* value = environment(variable)) return Cp1251Value(variable, value);
   return fallback;
 }
 
