@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int kWsaConnAborted = 10053;
-constexpr int kWsaShutdown = 10058;
+using platform::kWsaConnAborted;
+using platform::kWsaShutdown;
 
 }  // namespace
 

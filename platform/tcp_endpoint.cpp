@@ -28,9 +28,6 @@ namespace platform {
 
 namespace {
 
-constexpr int kWsaAddrNotAvail = 10049;
-constexpr int kWsaConnAborted = 10053;
-
 bool WouldBlock(int err) { return err == EAGAIN || err == EWOULDBLOCK; }
 
 // The outcome of one name look-up, shared with a look-up thread that may be
@@ -255,7 +252,7 @@ TConnectFailure TTcpEndpoint::Connect(const std::string& host, int port, int loo
 }
 
 ssize_t TTcpEndpoint::RawSend(const char* data, size_t n) {
-  if (FSocket < 0) return Failed(10057);
+  if (FSocket < 0) return Failed(kWsaNotConnected);
   for (;;) {
     const ssize_t sent = ::send(FSocket, data, n, MSG_NOSIGNAL);
     if (sent >= 0) return sent;
@@ -267,7 +264,7 @@ ssize_t TTcpEndpoint::RawSend(const char* data, size_t n) {
 }
 
 ssize_t TTcpEndpoint::RawReceive(char* dest, size_t n) {
-  if (FSocket < 0) return Failed(10057);
+  if (FSocket < 0) return Failed(kWsaNotConnected);
   const ssize_t got = FSpin.Receive(FSocket, dest, n);
   if (got >= 0) return got;
   if (WouldBlock(errno)) return Failed(kWsaTimedOut, true);
