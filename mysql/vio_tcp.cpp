@@ -2,8 +2,11 @@
 // turned into the detail texts of the packet layer's messages.
 #include "mysql/vio_tcp.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -14,6 +17,13 @@ namespace {
 
 constexpr size_t kDirectReadFrom = 2048;
 constexpr size_t kReadAhead = platform::TTcpEndpoint::kReadAhead;
+
+// Seconds as the endpoint's milliseconds: 0 or less for none, and a limit
+// beyond what an int holds in milliseconds (a year, say) as the longest one.
+int Milliseconds(int seconds) {
+  if (seconds <= 0) return 0;
+  return static_cast<int>(std::min<int64_t>(int64_t{seconds} * 1000, INT_MAX));
+}
 
 void Pause10ms() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
 
@@ -38,7 +48,7 @@ TVioTcp::~TVioTcp() { Close(); }
 void TVioTcp::SetTimeout(int seconds) {
   FReceiveTimeout = seconds;
   FConnectTimeout = seconds;
-  if (IsOpen()) FEndpoint.SetReceiveLimit(seconds > 0 ? seconds * 1000 : 0);
+  if (IsOpen()) FEndpoint.SetReceiveLimit(Milliseconds(seconds));
 }
 
 bool TVioTcp::Fail(const char* what, int wsa) {
@@ -50,8 +60,8 @@ bool TVioTcp::Fail(const char* what, int wsa) {
 
 bool TVioTcp::Connect() {
   FLastError.clear();
-  const int limit_ms = FConnectTimeout > 0 ? FConnectTimeout * 1000 : 0;
-  FEndpoint.SetReceiveLimit(FReceiveTimeout > 0 ? FReceiveTimeout * 1000 : 0);
+  const int limit_ms = Milliseconds(FConnectTimeout);
+  FEndpoint.SetReceiveLimit(Milliseconds(FReceiveTimeout));
   switch (FEndpoint.Connect(FHost, FPort, limit_ms, limit_ms)) {
     case platform::TConnectFailure::None:
       break;
@@ -64,7 +74,7 @@ bool TVioTcp::Connect() {
   }
   FEndpoint.SetNoDelayAndKeepAlive();
   // The send limit is set once, at connect, to the receive timeout.
-  FEndpoint.SetSendLimit(FReceiveTimeout > 0 ? FReceiveTimeout * 1000 : 0);
+  FEndpoint.SetSendLimit(Milliseconds(FReceiveTimeout));
   return true;
 }
 
