@@ -6,3 +6,4 @@ add_executable(halvex-export-cli
 )
 halvex_include_layers(halvex-export-cli app export source log http mysql platform)
 target_link_libraries(halvex-export-cli PRIVATE halvex_export)
+target_compile_definitions(halvex-export-cli PRIVATE HALVEX_VERSION="${PROJECT_VERSION}")

@@ -23,5 +23,9 @@ int main(int argc, char** argv) {
     std::fputs(CliUsage().c_str(), stdout);
     return 0;
   }
+  if (options.Version) {
+    std::puts(CliVersion().c_str());
+    return 0;
+  }
   return RunCliExport(options);
 }

@@ -1,6 +1,10 @@
 // ParseCliOptions and the --help text of halvex-export-cli.
 #include "app/cli_options.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <map>
 
 #include "http/session.h"
@@ -10,10 +14,11 @@
 namespace {
 
 // Each option takes one value, given as "--name VALUE" or "--name=VALUE".
-const char* const kOptionNames[] = {"--db-host",     "--db-port",  "--db-name", "--db-user",
-                                    "--db-password", "--url",      "--user",    "--password",
-                                    "--prefix",      "--geocoder", "--objects", "--log-dir",
-                                    "--read-timeout"};
+const char* const kOptionNames[] = {
+    "--db-host",     "--db-port",          "--db-name",      "--db-user",
+    "--db-password", "--db-password-file", "--url",          "--user",
+    "--password",    "--password-file",    "--prefix",       "--geocoder",
+    "--objects",     "--log-dir",          "--read-timeout", "--ca-file"};
 
 bool IsOption(const std::string& name) {
   for (const char* known : kOptionNames) {
@@ -22,27 +27,62 @@ bool IsOption(const std::string& name) {
   return false;
 }
 
-// The value as Windows-1251; malformed UTF-8 is refused rather than lost.
+// `utf8`, the value of `name`, as Windows-1251; malformed UTF-8 is refused
+// rather than lost.
+std::string Cp1251Value(const std::string& name, const std::string& utf8) {
+  std::string text = platform::Utf8ToCp1251(utf8);
+  if (text.empty() && !utf8.empty()) throw ECliOptionError(name + ": the value is not UTF-8 text");
+  return text;
+}
+
 std::string Text(const std::map<std::string, std::string>& given, const std::string& name,
                  const std::string& fallback) {
   auto it = given.find(name);
-  if (it == given.end()) return fallback;
-  std::string text = platform::Utf8ToCp1251(it->second);
-  if (text.empty() && !it->second.empty()) {
-    throw ECliOptionError(name + ": the value is not UTF-8 text");
+  return it == given.end() ? fallback : Cp1251Value(name, it->second);
+}
+
+// The first line of a file, its line end dropped.
+std::string FirstLine(const std::string& option, const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::string line;
+  if (!file || (!std::getline(file, line) && !file.eof()) || file.bad()) {
+    const int err = errno;
+    throw ECliOptionError(option + " " + path + ": cannot be read (" + std::strerror(err) + ")");
   }
-  return text;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+// A password from its option, its file option, its variable or the default,
+// in that order, as Windows-1251.
+std::string Secret(const std::map<std::string, std::string>& given, const std::string& name,
+                   const char* variable, const TEnvironment& environment,
+                   const std::string& fallback) {
+  if (given.count(name)) return Text(given, name, fallback);
+  if (auto it = given.find(name + "-file"); it != given.end()) {
+    return Cp1251Value(name + "-file", FirstLine(name + "-file", it->second));
+  }
+  if (const char* value = environment(variable)) return Cp1251Value(variable, value);
+  return fallback;
 }
 
 }  // namespace
 
-TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
+TEnvironment ProcessEnvironment() {
+  return [](const char* name) -> const char* { return std::getenv(name); };
+}
+
+TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnvironment& environment) {
   TCliOptions options;
   std::map<std::string, std::string> given;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       options.Help = true;
+      return options;
+    }
+    if (arg == "--version") {
+      options.Version = true;
       return options;
     }
     std::string name = arg, value;
@@ -61,7 +101,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   options.Db.Host = Text(given, "--db-host", "127.0.0.1");
   options.Db.DBName = Text(given, "--db-name", "velmora");
   options.Db.User = Text(given, "--db-user", "root");
-  options.Db.Password = Text(given, "--db-password", "quietlamp");
+  options.Db.Password =
+      Secret(given, "--db-password", "HALVEX_DB_PASSWORD", environment, "quietlamp");
   options.Db.ObjectList = Text(given, "--objects", "");
   if (!platform::TryTextToInt(Text(given, "--db-port", "3306"), options.Db.Port)) {
     throw ECliOptionError("Imput correct MySQL port");
@@ -79,8 +120,12 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   if (options.Url.empty()) throw ECliOptionError("--url: the URL is empty");
   if (options.Url.back() != '/') options.Url += '/';
   options.User = Text(given, "--user", "root");
-  options.Password = Text(given, "--password", "larkspur");
+  options.Password = Secret(given, "--password", "MARIVON_PASSWORD", environment, "larkspur");
   if (auto it = given.find("--log-dir"); it != given.end()) options.LogDir = it->second;
+  if (auto it = given.find("--ca-file"); it != given.end()) {
+    if (it->second.empty()) throw ECliOptionError("--ca-file: the file name is empty");
+    options.CaFile = it->second;
+  }
   if (given.count("--read-timeout")) {
     int32_t ms = 0;
     if (!platform::TryTextToInt(Text(given, "--read-timeout", ""), ms) || ms < 0) {
@@ -101,11 +146,17 @@ std::string CliUsage() {
              "  --db-port N           its port (3306)\n"
              "  --db-name NAME        database (velmora)\n"
              "  --db-user USER        account (root)\n"
-             "  --db-password TEXT    password (quietlamp)\n"
+             "  --db-password TEXT    password (quietlamp); visible to every user in ps,\n"
+             "                        prefer --db-password-file or HALVEX_DB_PASSWORD\n"
+             "  --db-password-file FILE  the password is the file's first line\n"
              "  --url URL             Marivon base URL, \"/\" is appended when missing\n"
              "                        (http://127.0.0.1:8080/)\n"
              "  --user USER           Marivon account (root)\n"
-             "  --password TEXT       its password (larkspur)\n"
+             "  --password TEXT       its password (larkspur); visible to every user in ps,\n"
+             "                        prefer --password-file or MARIVON_PASSWORD\n"
+             "  --password-file FILE  the password is the file's first line\n"
+             "  --ca-file FILE        PEM certificates trusted for an https URL besides\n"
+             "                        the system's store (SSL_CERT_FILE, SSL_CERT_DIR)\n"
              "  --prefix N            prefix for objects without IMEI (0)\n"
              "  --geocoder NAME       Yandex or Google (Yandex)\n"
              "  --objects LIST        object numbers and ranges, e.g. 5,10-20 (all)\n"
@@ -116,11 +167,20 @@ std::string CliUsage() {
          platform::IntToStr(TIdHTTP::kDefaultReadTimeout) +
          ")\n"
          "  --help                this text\n"
+         "  --version             the program's version\n"
+         "\n"
+         "A password option wins over its file, a file over its variable\n"
+         "(MARIVON_PASSWORD, HALVEX_DB_PASSWORD), a variable over the default.\n"
+         "An https URL is checked against the trusted certificates; there is no\n"
+         "way to skip the check. The log file is readable by its owner only.\n"
          "\n"
          "Route-map files are looked up from the current folder: a stored\n"
          "D:\\maps\\a.png is read as ./D/maps/a.png, maps\\a.png as ./maps/a.png.\n"
          "Ctrl-C stops the run before its next object; the summary is still written.\n"
          "Exit status: 0 the run went through every object and wrote its summary;\n"
          "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
-         "objects not readable) or ended by an error; 2 invalid options.\n";
+         "objects not readable) or ended by an error; 2 invalid options, or a password\n"
+         "or CA file that cannot be read.\n";
 }
+
+std::string CliVersion() { return std::string("halvex-export-cli ") + HALVEX_VERSION; }

@@ -1,9 +1,12 @@
 // The console runner's command line: the same settings as the window's
 // fields, with the window's defaults and its two field checks, plus the
-// folder of the log file and an HTTP read limit. Pure; any thread.
+// folder of the log file, an HTTP read limit, a CA bundle for https, and
+// the two passwords from files or variables instead of options. Reads only
+// the password files and the variables it is given; any thread.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -26,13 +29,27 @@ struct TCliOptions {
   std::string Scode;   // "YDX" or "GGL"
   std::string LogDir;  // as given (a file-system name); empty: the executable's folder
   std::optional<int32_t> ReadTimeout;
+  std::string CaFile;  // as given (a file-system name); empty: the system's store only
   bool Help = false;
+  bool Version = false;
 };
 
-// `args` without the program name, as UTF-8 texts. Raises ECliOptionError
-// for an unknown option, a missing value, a text that is not UTF-8, and with
-// the window's messages for a port or prefix that is not an integer.
-TCliOptions ParseCliOptions(const std::vector<std::string>& args);
+// The value of an environment variable, or null when it is not set.
+using TEnvironment = std::function<const char*(const char*)>;
+// The process's own environment (getenv).
+TEnvironment ProcessEnvironment();
+
+// `args` without the program name, as UTF-8 texts. Each password comes from
+// its option, else the first line of its file option (--password-file,
+// --db-password-file), else its variable (MARIVON_PASSWORD,
+// HALVEX_DB_PASSWORD), else the default. Raises ECliOptionError for an
+// unknown option, a missing value, a text that is not UTF-8, a password
+// file that cannot be read (naming it), and with the window's messages for
+// a port or prefix that is not an integer.
+TCliOptions ParseCliOptions(const std::vector<std::string>& args,
+                            const TEnvironment& environment = ProcessEnvironment());
 
 // The --help text (UTF-8).
 std::string CliUsage();
+// The --version line: "halvex-export-cli " and the version.
+std::string CliVersion();

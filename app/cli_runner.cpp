@@ -15,6 +15,7 @@
 #include "platform/date_time.h"
 #include "platform/files.h"
 #include "platform/text_codec.h"
+#include "platform/tls_trust.h"
 #include "platform/worker_thread.h"
 
 namespace {
@@ -72,6 +73,17 @@ std::string CliLogFileName(const std::string& dir) {
 }
 
 int RunCliExport(const TCliOptions& options) {
+  // A CA file is read before anything starts, so that a wrong one is an
+  // invalid option rather than a failure at the first request.
+  auto trust = std::make_shared<platform::TTlsTrust>(options.CaFile);
+  if (!options.CaFile.empty()) {
+    try {
+      trust->Load();
+    } catch (const platform::ETlsTrustError& error) {
+      std::fprintf(stderr, "%s\n", error.what());
+      return 2;
+    }
+  }
   platform::TSyncQueue queue;
   // The console has no window to protect: the worker prints each line itself,
   // in order and before it goes on, without a thread switch per line.
@@ -86,6 +98,7 @@ int RunCliExport(const TCliOptions& options) {
   run->SetLogFileName(log_file);
   WarnWhenUnwritable(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);
+  run->SetTrust(trust);
 
   CatchInterrupt();
   StartWithoutInterrupts(*run);

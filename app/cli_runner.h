@@ -8,7 +8,8 @@
 
 // Runs the export and returns the exit status: 0 when the run went through
 // its objects and wrote its summary, 1 when it ended early, was stopped, lost
-// the target or could not read the objects, or ended by an error.
+// the target or could not read the objects, or ended by an error; 2 (with a
+// message on standard error) when the CA file cannot be loaded.
 int RunCliExport(const TCliOptions& options);
 
 // "Log_dd_mm_yyyy_hh-nn-ss.log" for the present moment, in `dir`

@@ -12,8 +12,10 @@ TApiClient::TApiClient(std::string base_url, std::string user, std::string passw
 
 TApiClient::~TApiClient() = default;
 
-void TApiClient::SetupHttp(std::optional<int32_t> read_timeout_ms) {
+void TApiClient::SetupHttp(std::optional<int32_t> read_timeout_ms,
+                           std::shared_ptr<platform::TTlsTrust> trust) {
   FHttp = std::make_unique<TIdHTTP>();
+  FHttp->IOHandler = std::move(trust);
   // A JSON text with "=" in it must reach the target as it was reported,
   // not form-encoded from its first "=" on.
   FHttp->HTTPOptions.Exclude(hoForceEncodeParams);

@@ -12,6 +12,9 @@
 #include <string>
 
 class TIdHTTP;
+namespace platform {
+class TTlsTrust;
+}
 
 class TApiClient {
  public:
@@ -26,8 +29,10 @@ class TApiClient {
   // Creates the session with the JSON request headers and Basic
   // authentication. `read_timeout_ms` replaces the session's read limit
   // when given (0 waits without limit). The JSON documents go out exactly as
-  // reported: list bodies are not form-encoded.
-  void SetupHttp(std::optional<int32_t> read_timeout_ms = std::nullopt);
+  // reported: list bodies are not form-encoded. `trust` becomes the
+  // session's secure transport for "https" base URLs (none: such URLs fail).
+  void SetupHttp(std::optional<int32_t> read_timeout_ms = std::nullopt,
+                 std::shared_ptr<platform::TTlsTrust> trust = nullptr);
 
   // Posts `document` to base URL + `path` and returns the response body in
   // Windows-1251 (empty when it is not well-formed UTF-8). Reports the

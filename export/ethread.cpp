@@ -15,6 +15,7 @@
 #include "platform/convert_error.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
+#include "platform/tls_trust.h"
 #include "source/dbreader.h"
 
 namespace {
@@ -88,7 +89,8 @@ void TExportThread::RunExport() {
 
   FApi = std::make_unique<TApiClient>(FBaseUrl, FUser, FPassword,
                                       [this](const std::string& line) { ReportLine(line); });
-  FApi->SetupHttp(FReadTimeout);
+  if (!FTrust) FTrust = std::make_shared<platform::TTlsTrust>();
+  FApi->SetupHttp(FReadTimeout, FTrust);
 
   int32_t group_id = 0;
   if (!TalkToTarget([&] { group_id = EnsureObjectsGroup(*FApi); }) || group_id == 0) {

@@ -29,6 +29,9 @@ class TApiClient;
 class TDbReader;
 class TReadAhead;
 class TLogger;
+namespace platform {
+class TTlsTrust;
+}
 
 // How a run ended, for owners that need more than IsRunning.
 enum class TRunEnd {
@@ -52,6 +55,10 @@ class TExportThread : public platform::TWorkerThread {
   // HTTP read limit in milliseconds, 0 waiting without limit; without a call
   // the session's own bounded default applies. Called before the run is started.
   void SetReadTimeout(int32_t read_timeout_ms) { FReadTimeout = read_timeout_ms; }
+  // The certificates an "https" target is checked against; without a call
+  // the run uses the system's store, loaded at its first https request.
+  // Called before the run is started.
+  void SetTrust(std::shared_ptr<platform::TTlsTrust> trust) { FTrust = std::move(trust); }
 
   int32_t GetProgress() const { return FProgress.load(); }
   bool IsRunning() const { return FRunning.load(); }
@@ -107,6 +114,7 @@ class TExportThread : public platform::TWorkerThread {
   std::string FLogFileName;
   TSimSet FSimList;
   std::optional<int32_t> FReadTimeout;
+  std::shared_ptr<platform::TTlsTrust> FTrust;
   std::atomic<TRunEnd> FRunEnd{TRunEnd::NotEnded};
   std::function<void()> FShowLastLine;
 };

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <mutex>
 
-#include "http/host_resolver.h"
 #include "http/internet_date.h"
 #include "http/text_util.h"
+#include "platform/tcp_endpoint.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ bool TIdCookieRFC2965::ParseAttribute(const std::string& upper_name, const std::
 }
 
 bool CookieDomainFits(const std::string& domain, const std::string& host) {
-  if (IsDottedQuad(host) || domain.empty() || domain[0] != '.') return domain == host;
+  if (platform::IsDottedQuad(host) || domain.empty() || domain[0] != '.') return domain == host;
   size_t dot = host.find('.');
   return dot != std::string::npos && host.compare(dot, std::string::npos, domain) == 0;
 }

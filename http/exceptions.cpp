@@ -29,3 +29,6 @@ EIdNotConnected::EIdNotConnected() : EIdException("Not Connected") {}
 EIdUnknownProtocol::EIdUnknownProtocol() : EIdException("") {}
 
 EIdIOHandlerPropInvalid::EIdIOHandlerPropInvalid() : EIdException("IOHandler value is not valid") {}
+
+EIdTLSNegotiationFailed::EIdTLSNegotiationFailed(const std::string& cause)
+    : EIdException("SSL negotiation failed: " + cause) {}

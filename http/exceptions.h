@@ -93,8 +93,16 @@ class EIdUnknownProtocol : public EIdException {
   EIdUnknownProtocol();
 };
 
-// "IOHandler value is not valid": an "https" URL, since no secure transport exists.
+// "IOHandler value is not valid": an "https" URL on a session without a
+// secure transport.
 class EIdIOHandlerPropInvalid : public EIdException {
  public:
   EIdIOHandlerPropInvalid();
+};
+
+// "SSL negotiation failed: " + the cause: the TLS handshake or the check of
+// the server's certificate failed; nothing of the request was sent.
+class EIdTLSNegotiationFailed : public EIdException {
+ public:
+  explicit EIdTLSNegotiationFailed(const std::string& cause);
 };

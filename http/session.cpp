@@ -202,17 +202,20 @@ void TIdHTTP::PrepareRequest(const TIdStream& body) {
     Host = FURI.Host;
     Port = port;
   }
-  if (http_text::SameText(FURI.Protocol, "https")) throw EIdIOHandlerPropInvalid();
+  FSecure = http_text::SameText(FURI.Protocol, "https");
+  if (FSecure && !IOHandler) throw EIdIOHandlerPropInvalid();
   if (ProtocolVersion == pv1_0 && Request.Connection.empty()) Request.Connection = "keep-alive";
 }
 
 void TIdHTTP::ConnectIfNeeded() {
   if (FConnection && !KeepAliveVerdict()) Disconnect();
+  if (Connected() && FConnection->Secure() != FSecure) Disconnect();
   if (Connected()) FConnection->CheckForDisconnect(1);
   if (Connected()) return;
   if (!FConnection) FConnection = std::make_unique<TIdTCPConnection>();
   FConnection->RecvBufferSize = RecvBufferSize > 0 ? static_cast<size_t>(RecvBufferSize) : 1;
-  FConnection->Connect(Host, Port, ReadTimeout);
+  FConnection->ReadTimeout = ReadTimeout;
+  FConnection->Connect(Host, Port, ReadTimeout, FSecure ? IOHandler.get() : nullptr);
 }
 
 void TIdHTTP::WriteRequest(const TIdStream& body) {

@@ -1,5 +1,6 @@
-// TIdHTTP: the HTTP session. It speaks plain HTTP over TCP to one server at
-// a time and issues POST requests: the list form sends a list of text lines
+// TIdHTTP: the HTTP session. It speaks HTTP over TCP to one server at a
+// time, over TLS for "https" URLs when it has a secure transport (IOHandler),
+// and issues POST requests: the list form sends a list of text lines
 // (form-encoded, see HttpPost), the stream form sends a body as it is. Every
 // POST opens a new connection, goes out as HTTP/1.0 unless
 // hoKeepOrigProtocol is set, and carries Basic authorization from the first
@@ -25,6 +26,9 @@
 
 class TIdTCPConnection;
 class TIdCookieManager;
+namespace platform {
+class TTlsTrust;
+}
 
 enum TIdHTTPProtocolVersion { pv1_0, pv1_1 };
 
@@ -89,6 +93,10 @@ class TIdHTTP {
   int32_t MaxLineLength = 16384;
   int32_t SendBufferSize = 32768;
   int32_t RecvBufferSize = 32768;
+  // The secure transport: the certificates "https" URLs are checked
+  // against. Without one an "https" URL raises EIdIOHandlerPropInvalid
+  // before anything is sent. Shared, so that a run loads its trust store once.
+  std::shared_ptr<platform::TTlsTrust> IOHandler;
 
   TIdHTTPRequest Request;
 
@@ -138,4 +146,5 @@ class TIdHTTP {
   std::unique_ptr<TIdCookieManager> FCookieManager;
   TIdHTTPProtocolVersion FRequestVersion = pv1_0;  // the version the last request went out as
   bool FResponseRead = false;                      // a status line arrived in this cycle
+  bool FSecure = false;                            // the current URL's scheme is "https"
 };

@@ -1,15 +1,20 @@
-// TIdTCPConnection: the session's TCP transport: one IPv4 stream socket,
-// the input buffer of bytes received and not yet consumed, and the
-// peer-closed flag. Reads wait at most the given time (0 or less: no
-// limit). Owned by one TIdHTTP and used on its thread. Raises the EId
-// errors of http/exceptions.h.
+// TIdTCPConnection: the session's connection: the shared
+// platform::TTcpEndpoint (plain or TLS), the input buffer of bytes received
+// and not yet consumed, and the peer-closed flag. Reads wait at most the
+// given time (0 or less: no limit). Owned by one TIdHTTP and used on its
+// thread. Turns every transport failure into the EId errors of
+// http/exceptions.h.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "platform/socket_receive.h"
+#include "platform/tcp_endpoint.h"
+
+namespace platform {
+class TTlsTrust;
+}
 
 class TIdTCPConnection {
  public:
@@ -22,14 +27,20 @@ class TIdTCPConnection {
   int ReadTimeout = 0;
 
   // Opens a connection to `host`:`port`, emptying the input buffer first.
-  // `timeout_ms` above 0 limits the connect (EIdConnectTimeout). On failure
-  // the socket is closed before the error passes on.
-  void Connect(const std::string& host, int port, int timeout_ms);
+  // `timeout_ms` above 0 limits the name look-up (socket error 10060), the
+  // connect (EIdConnectTimeout) and every send. With `trust` the connection
+  // speaks TLS, checked against it and the host, before anything is sent
+  // (EIdTLSNegotiationFailed). On failure the socket is closed before the
+  // error passes on.
+  void Connect(const std::string& host, int port, int timeout_ms,
+               platform::TTlsTrust* trust = nullptr);
   // Shuts down the sending side and closes; the input buffer stays.
   void Disconnect();
   // True while the socket is open; a noticed close by the server closes it.
   bool Connected();
   bool PeerClosed() const { return FPeerClosed; }
+  // True while the open connection speaks TLS.
+  bool Secure() const { return FEndpoint.Secure(); }
   // Waits at most `ms` for data and takes in what has arrived, so that a
   // close by the server is noticed.
   void CheckForDisconnect(int ms);
@@ -56,10 +67,9 @@ class TIdTCPConnection {
   // Receives once into `target` (appending); false when the server closed.
   bool Receive(std::string& target);
   void CloseSocket();
-  int FSocket = -1;
-  platform::TReceiveSpin FSpin;
+  [[noreturn]] void RaiseSendFailure();
+  platform::TTcpEndpoint FEndpoint;
   std::string FInput;
   size_t FStart = 0;  // first unconsumed byte of FInput
   bool FPeerClosed = false;
-  int FAppliedReadTimeout = 0;  // the receive limit set on the socket
 };

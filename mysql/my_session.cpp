@@ -54,7 +54,7 @@ void TMySqlSession::Connect(const std::string& host, const std::string& user,
     vio->SetTimeout(ConnectTimeout);
     if (!vio->Connect()) {
       throw EMySqlException(mysql_client::CR_CONN_HOST_ERROR, vio->LastError(),
-                            {Host, int64_t{10061}});
+                            {Host, int64_t{vio->ConnectError()}});
     }
     FNet.SetVio(std::move(vio));
     FNet.ResetSequence();

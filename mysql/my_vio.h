@@ -29,6 +29,9 @@ class TMyVio {
   virtual size_t Write(const char* data, size_t n) = 0;
   virtual void Close() = 0;
   virtual const std::string& LastError() const = 0;
+  // The socket error number of a failed Connect, for the message head
+  // ("connection refused" where a transport has none of its own).
+  virtual int ConnectError() const { return 10061; }
 };
 
 // Makes the transport of a session that connects to host and port. The

@@ -1,7 +1,7 @@
-// TVioTcp: the TCP transport of one MySQL session. Resolves the host
-// (within the connect timeout, on a lookup thread of its own), connects,
-// and reads through a 16384-byte read-ahead buffer so that short reads cost
-// few receive calls. Failures leave a detail text in LastError() that the
+// TVioTcp: the TCP transport of one MySQL session, on the shared
+// platform::TTcpEndpoint (name look-up and connect within the connect
+// timeout, a 16384-byte read-ahead buffer so that short reads cost few
+// receive calls). Failures leave a detail text in LastError() that the
 // packet layer puts into its messages; nothing here raises.
 //
 // Owned by the session's packet layer; one thread at a time.
@@ -12,7 +12,7 @@
 #include <string>
 
 #include "mysql/my_vio.h"
-#include "platform/socket_receive.h"
+#include "platform/tcp_endpoint.h"
 
 class TVioTcp final : public TMyVio {
  public:
@@ -28,7 +28,7 @@ class TVioTcp final : public TMyVio {
   // Resolves and connects; false on failure with LastError() set and the
   // socket closed.
   bool Connect() override;
-  bool IsOpen() const { return FSocket >= 0; }
+  bool IsOpen() const { return FEndpoint.IsOpen(); }
 
   // Reads up to n bytes; fewer when the peer closed, a receive failed or
   // timed out (then LastError() says why).
@@ -43,6 +43,8 @@ class TVioTcp final : public TMyVio {
   void Close() override;
 
   const std::string& LastError() const override { return FLastError; }
+  // 10061 refused, 11001 unknown host, 10060 timed out, 10049 a bad port...
+  int ConnectError() const override { return FEndpoint.Wsa(); }
   const std::string& Host() const { return FHost; }
   int Port() const { return FPort; }
 
@@ -52,14 +54,8 @@ class TVioTcp final : public TMyVio {
 
   std::string FHost;
   int FPort;
-  int FSocket = -1;
   int FConnectTimeout = 30;
   int FReceiveTimeout = 30;
-  int FSendTimeout = 0;
   std::string FLastError;
-  static constexpr size_t kReadAhead = 16384;
-  char FBuffer[kReadAhead];
-  size_t FBufferPos = 0;
-  size_t FBufferLen = 0;
-  platform::TReceiveSpin FSpin;
+  platform::TTcpEndpoint FEndpoint;
 };

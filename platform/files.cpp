@@ -42,9 +42,11 @@ TExclusiveFile TExclusiveFile::OpenExisting(const std::string& path) {
 
 TExclusiveFile TExclusiveFile::Create(const std::string& path) {
   // Not O_TRUNC: the file is emptied only once the lock shows nobody holds it.
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) Fail("cannot create", path);
   TExclusiveFile file(LockOrClose(fd, path));
+  // Private to its owner whatever the umask: what is written may be secret.
+  if (::fchmod(file.FFd, 0600) != 0) Fail("cannot make private", path);
   if (::ftruncate(file.FFd, 0) != 0) Fail("cannot empty", path);
   return file;
 }

@@ -24,8 +24,10 @@ class TExclusiveFile {
   // Opens an existing file for writing; raises EFileError when it does not
   // exist, cannot be opened, or another holder has it locked.
   static TExclusiveFile OpenExisting(const std::string& path);
-  // Creates the file (an existing one is emptied once the lock is held);
-  // raises EFileError on failure or when another holder has it locked.
+  // Creates the file with mode 0600, readable and writable by its owner
+  // only, whatever the umask (an existing one is emptied once the lock is
+  // held and made private too); raises EFileError on failure or when
+  // another holder has it locked.
   static TExclusiveFile Create(const std::string& path);
 
   TExclusiveFile(TExclusiveFile&& other) noexcept;

@@ -7,8 +7,12 @@
 
 namespace platform {
 
+constexpr int kWsaAddrNotAvail = 10049;
+constexpr int kWsaConnAborted = 10053;
 constexpr int kWsaConnRefused = 10061;
 constexpr int kWsaConnReset = 10054;
+constexpr int kWsaNotConnected = 10057;
+constexpr int kWsaShutdown = 10058;
 constexpr int kWsaTimedOut = 10060;
 constexpr int kWsaNetUnreach = 10051;
 constexpr int kWsaHostUnreach = 10065;

@@ -5,11 +5,14 @@ Serving
   marivon_standin.py [serve] --state FILE [--port N] [--host 127.0.0.1]
                      [--user root] [--password larkspur] [--port-file F]
                      [--cookie "NAME=VALUE; Path=/"] [--reset] [--verbose]
-                     [fault options]
+                     [--tls-cert PEM --tls-key PEM] [fault options]
   Listens on host:port (port 0, the default, picks a free port; --port-file
   receives it), prints "listening on HOST:PORT" on stdout and serves until
   SIGTERM or SIGINT (exit status 0). --reset starts from an empty state.
   --cookie adds that Set-Cookie line to every platform answer.
+  --tls-cert and --tls-key (PEM files, both or neither) serve https instead
+  of http: every connection starts with a TLS handshake (TLS 1.2 or newer);
+  a client that fails it reaches nothing and is not journalled.
 
   Every connection carries one request and is closed after the answer
   ("Connection: close"); HTTP/1.0 and HTTP/1.1 request lines are accepted.
@@ -151,6 +154,8 @@ def _parser(command):
         parser.add_argument("--cookie")
         parser.add_argument("--reset", action="store_true")
         parser.add_argument("--verbose", action="store_true")
+        parser.add_argument("--tls-cert", metavar="PEM")
+        parser.add_argument("--tls-key", metavar="PEM")
     if command in ("serve", "fail"):
         _fault_options(parser)
     if command == "fail":
@@ -184,13 +189,16 @@ def _serve(options, store):
     if rules:
         app.set_faults(store, rules, replace=True)
     platform = app.Platform(store, options.user, options.password, options.cookie)
+    if bool(options.tls_cert) != bool(options.tls_key):
+        raise OSError("--tls-cert and --tls-key go together")
+    tls = server.tls_context(options.tls_cert, options.tls_key) if options.tls_cert else None
 
     def listening(port):
         if options.port_file:
             _write_port_file(options.port_file, port)
         print("listening on %s:%d" % (options.host, port), flush=True)
 
-    server.serve(platform, options.host, options.port, listening, options.verbose)
+    server.serve(platform, options.host, options.port, listening, options.verbose, tls)
 
 
 def main(argv):

@@ -1,6 +1,8 @@
 // The console runner's command line, through the program itself.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/cli/cli_harness.h"
 
 using clitest::RunCli;
@@ -43,9 +45,40 @@ TEST(CliOptions, UnknownOrIncompleteOptionsAreRefused) {
 TEST(CliOptions, HelpListsEveryOption) {
   const auto result = RunCli({"--help"});
   EXPECT_EQ(result.ExitStatus, 0);
-  for (const char* option :
-       {"--db-host", "--db-port", "--db-name", "--db-user", "--db-password", "--url", "--user",
-        "--password", "--prefix", "--geocoder", "--objects", "--log-dir", "--read-timeout"}) {
+  for (const char* option : {"--db-host", "--db-port", "--db-name", "--db-user", "--db-password",
+                             "--url", "--user", "--password", "--prefix", "--geocoder", "--objects",
+                             "--log-dir", "--read-timeout", "--password-file", "--db-password-file",
+                             "MARIVON_PASSWORD", "HALVEX_DB_PASSWORD", "--ca-file", "--version"}) {
     EXPECT_NE(result.Stdout.find(option), std::string::npos) << option;
   }
+}
+
+TEST(CliOptions, UnreadableCaAndPasswordFilesAreRefusedByName) {
+  clitest::TScratchDir dir;
+  const std::string empty_pem = dir / "empty.pem";
+  std::ofstream(empty_pem) << "no certificate here\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"--ca-file", dir / "missing.pem"},
+       "--ca-file " + (dir / "missing.pem") + ": cannot be read (No such file or directory)\n"},
+      {{"--ca-file", empty_pem}, "--ca-file " + empty_pem + ": holds no PEM certificate\n"},
+      {{"--password-file", dir / "none"},
+       "--password-file " + (dir / "none") + ": cannot be read (No such file or directory)\n"},
+      {{"--db-password-file", dir.Path()},
+       "--db-password-file " + dir.Path() + ": cannot be read (Is a directory)\n"},
+  };
+  for (const auto& c : cases) {
+    const auto result = RunCli(c.args);
+    EXPECT_EQ(result.ExitStatus, 2) << c.args[0];
+    EXPECT_EQ(result.Stderr, c.message);
+    EXPECT_EQ(result.Stdout, "");
+  }
+}
+
+TEST(CliOptions, VersionNamesTheProgramAndItsVersion) {
+  const auto result = RunCli({"--version"});
+  EXPECT_EQ(result.ExitStatus, 0);
+  EXPECT_EQ(result.Stdout, "halvex-export-cli " HALVEX_VERSION "\n");
 }

@@ -9,6 +9,7 @@ journal are never left half written.
 import signal
 import socket
 import socketserver
+import ssl
 import struct
 import sys
 import threading
@@ -19,8 +20,45 @@ from . import app, wire
 READ_TIMEOUT_S = 30
 
 
+def tls_context(cert_file, key_file):
+    """A server context for https: the certificate chain and key from PEM files, TLS 1.2 or newer."""
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.minimum_version = ssl.TLSVersion.TLSv1_2
+    try:
+        context.load_cert_chain(cert_file, key_file)
+    except (ssl.SSLError, OSError) as error:
+        raise OSError("cannot load %s / %s: %s" % (cert_file, key_file, error)) from None
+    return context
+
+
 class _Handler(socketserver.StreamRequestHandler):
+    def setup(self):
+        # The handshake runs on the connection's own thread, never in the accept loop.
+        self.handshake_failed = False
+        if self.server.tls is not None:
+            self.request.settimeout(READ_TIMEOUT_S)
+            try:
+                self.request = self.server.tls.wrap_socket(self.request, server_side=True)
+            except (ssl.SSLError, OSError) as error:
+                self.handshake_failed = True
+                if self.server.verbose:
+                    print("TLS handshake failed: %s" % error, file=sys.stderr, flush=True)
+                return
+        super().setup()
+
+    def finish(self):
+        if self.handshake_failed:
+            return
+        super().finish()
+        if self.server.tls is not None:
+            try:
+                self.request.close()
+            except OSError:
+                pass
+
     def handle(self):
+        if self.handshake_failed:
+            return
         self.request.settimeout(READ_TIMEOUT_S)
         platform = self.server.platform
         try:
@@ -76,14 +114,17 @@ class _Server(socketserver.ThreadingTCPServer):
     block_on_close = False
 
 
-def serve(platform, host, port, on_listening, verbose=False):
-    """Serves until SIGTERM or SIGINT; on_listening(port) is called once the socket listens."""
+def serve(platform, host, port, on_listening, verbose=False, tls=None):
+    """Serves until SIGTERM or SIGINT; on_listening(port) is called once the socket listens.
+
+    With tls (an ssl.SSLContext) every connection is https."""
     try:
         server = _Server((host, port), _Handler)
     except OSError as error:
         raise OSError("cannot listen on %s:%d: %s" % (host, port, error.strerror or error)) from None
     server.platform = platform
     server.verbose = verbose
+    server.tls = tls
     server.stopping = threading.Event()
 
     def stop(signum, frame):
