@@ -24,7 +24,7 @@ struct TCliOptions {
   std::string Password;
   int32_t ObjPrefix = 0;
   std::string Scode;   // "YDX" or "GGL"
-  std::string LogDir;  // as given (a file-system name); empty: the executable's folder
+  std::string LogDir;  // as given (a file-system name); empty: log/log_location.h decides
   std::optional<int32_t> ReadTimeout;
   bool Help = false;
 };
