@@ -160,8 +160,10 @@ std::string CliUsage() {
              "  --prefix N            prefix for objects without IMEI (0)\n"
              "  --geocoder NAME       Yandex or Google (Yandex)\n"
              "  --objects LIST        object numbers and ranges, e.g. 5,10-20 (all)\n"
-             "  --log-dir DIR         folder of the Log_<start time>.log file\n"
-             "                        (the executable's folder)\n") +
+             "  --log-dir DIR         folder of the Log_<start time>.log file (next to\n"
+             "                        the program in its build tree, else\n"
+             "                        $XDG_STATE_HOME/halvex-export, by default\n"
+             "                        ~/.local/state/halvex-export)\n") +
          "  --read-timeout MS     longest wait for the platform's answer, 0 for no limit\n"
          "                        (" +
          platform::IntToStr(TIdHTTP::kDefaultReadTimeout) +
@@ -177,10 +179,12 @@ std::string CliUsage() {
          "Route-map files are looked up from the current folder: a stored\n"
          "D:\\maps\\a.png is read as ./D/maps/a.png, maps\\a.png as ./maps/a.png.\n"
          "Ctrl-C stops the run before its next object; the summary is still written.\n"
+         "Standard error names the log file at the start, and says so when the\n"
+         "log file could not take every line.\n"
          "Exit status: 0 the run went through every object and wrote its summary;\n"
          "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
-         "objects not readable) or ended by an error; 2 invalid options, or a password\n"
-         "or CA file that cannot be read.\n";
+         "objects not readable), ended by an error, or its log file misses lines;\n"
+         "2 invalid options, or a password or CA file that cannot be read.\n";
 }
 
 std::string CliVersion() { return std::string("halvex-export-cli ") + HALVEX_VERSION; }

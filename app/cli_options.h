@@ -27,7 +27,7 @@ struct TCliOptions {
   std::string Password;
   int32_t ObjPrefix = 0;
   std::string Scode;   // "YDX" or "GGL"
-  std::string LogDir;  // as given (a file-system name); empty: the executable's folder
+  std::string LogDir;  // as given (a file-system name); empty: log/log_location.h decides
   std::optional<int32_t> ReadTimeout;
   std::string CaFile;  // as given (a file-system name); empty: the system's store only
   bool Help = false;

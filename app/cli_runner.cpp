@@ -2,18 +2,15 @@
 #include "app/cli_runner.h"
 
 #include <pthread.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "export/ethread.h"
-#include "platform/date_time.h"
-#include "platform/files.h"
+#include "log/log_location.h"
 #include "platform/text_codec.h"
 #include "platform/tls_trust.h"
 #include "platform/worker_thread.h"
@@ -51,25 +48,29 @@ void PrintLine(const std::string& cp1251) {
   std::fputc('\n', stdout);
 }
 
-// The log writer drops what it cannot write, silently; the operator of a
-// console run hears of it once, before the run starts.
-void WarnWhenUnwritable(const std::string& log_file) {
-  const std::string folder = log_file.substr(0, log_file.rfind('/') + 1);
-  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-    std::fprintf(stderr,
-                 "halvex-export-cli: the log file %s cannot be written (%s); "
-                 "the report goes to standard output only\n",
-                 platform::Cp1251ToUtf8(log_file).c_str(), std::strerror(errno));
+// The log writer drops what it cannot write; the operator hears of it on
+// standard error, once, as soon as the first line is missing from the file.
+class TLogWatch {
+ public:
+  explicit TLogWatch(std::string log_file) : FLogFile(std::move(log_file)) {}
+  void Check(const TExportThread& run) {
+    if (FTold) return;
+    const std::string failure = run.LogFailure();
+    if (failure.empty()) return;
+    FTold = true;
+    std::fprintf(stderr, "halvex-export-cli: %s\n",
+                 runlog::LogIncompleteNotice(FLogFile, failure).c_str());
   }
-}
+
+ private:
+  std::string FLogFile;
+  bool FTold = false;
+};
 
 }  // namespace
 
 std::string CliLogFileName(const std::string& dir) {
-  std::string folder = dir.empty() ? platform::ExeDirectory() : dir;
-  if (folder.back() != '/') folder += '/';
-  return folder + "Log_" + platform::FormatDateTime("dd_mm_yyy_hh-nn-ss", platform::NowParts()) +
-         ".log";
+  return runlog::RunLogFileName(dir.empty() ? runlog::RunLogFolder() : dir);
 }
 
 int RunCliExport(const TCliOptions& options) {
@@ -88,15 +89,18 @@ int RunCliExport(const TCliOptions& options) {
   // The console has no window to protect: the worker prints each line itself,
   // in order and before it goes on, without a thread switch per line.
   queue.SetCallerRuns(true);
+  const std::string log_file = CliLogFileName(options.LogDir);
+  std::fprintf(stderr, "halvex-export-cli: log file %s\n", log_file.c_str());
+  TLogWatch log_watch(log_file);
   TExportThread* run_ptr = nullptr;
-  auto run =
-      std::make_unique<TExportThread>(queue, [&run_ptr] { PrintLine(run_ptr->GetLastLine()); });
+  auto run = std::make_unique<TExportThread>(queue, [&run_ptr, &log_watch] {
+    PrintLine(run_ptr->GetLastLine());
+    log_watch.Check(*run_ptr);
+  });
   run_ptr = run.get();
   run->SetDbOptions(&options.Db);
   run->SetTarget(options.Url, options.User, options.Password, options.ObjPrefix, options.Scode);
-  const std::string log_file = CliLogFileName(options.LogDir);
   run->SetLogFileName(log_file);
-  WarnWhenUnwritable(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);
   run->SetTrust(trust);
 
@@ -123,5 +127,7 @@ int RunCliExport(const TCliOptions& options) {
       std::fprintf(stderr, "halvex-export-cli: the run ended by an error\n");
     }
   }
-  return run->RunEnd() == TRunEnd::Completed ? 0 : 1;
+  // A run whose log lacks lines has no complete record: not a success.
+  log_watch.Check(*run);
+  return run->RunEnd() == TRunEnd::Completed && run->LogFailure().empty() ? 0 : 1;
 }

@@ -7,11 +7,13 @@
 #include "app/cli_options.h"
 
 // Runs the export and returns the exit status: 0 when the run went through
-// its objects and wrote its summary, 1 when it ended early, was stopped, lost
-// the target or could not read the objects, or ended by an error; 2 (with a
-// message on standard error) when the CA file cannot be loaded.
+// its objects, wrote its summary and every line reached the log file; 1
+// when it ended early, was stopped, lost the target or could not read the
+// objects, ended by an error, or the log file lacks lines; 2 (with a
+// message on standard error) when the CA file cannot be loaded. Standard
+// error names the log file at the start and tells once when it lacks lines.
 int RunCliExport(const TCliOptions& options);
 
-// "Log_dd_mm_yyyy_hh-nn-ss.log" for the present moment, in `dir`
-// (the executable's folder when empty).
+// "Log_dd_mm_yyyy_hh-nn-ss.log" for the present moment, in `dir` (the run
+// log folder of log/log_location.h when empty).
 std::string CliLogFileName(const std::string& dir);

@@ -11,11 +11,16 @@
 //   thread has ended (TWorkerThread::Finished). A run whose thread ended by
 //   an error with its flag still set stays Running until Stop, as before.
 // - Closing the window while a run exists: see ~TMainForm.
+// - The log file goes where log/log_location.h says (next to the program in
+//   its build tree, else the user's state folder); from Start on the caption
+//   names it. The first report line that the file lacks is followed in
+//   LogMemo by a notice of the window's own, once per run.
 // - The client area is the outer size 1172 x 724 less a sizeable frame of
 //   8 pixels each side and a 23 pixel caption: 1156 x 685, which is what
 //   the control positions were laid out for.
 #include "app/main_form.h"
 
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
@@ -29,8 +34,7 @@
 #include <thread>
 
 #include "app/abandoned_runs.h"
-#include "platform/date_time.h"
-#include "platform/files.h"
+#include "log/log_location.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
 
@@ -57,12 +61,7 @@ QString DisplayText(const std::string& cp1251) {
   return QString::fromStdU16String(platform::Cp1251ToUtf16(cp1251));
 }
 
-// Next to the executable: Log_dd_mm_yyyy_hh-nn-ss.log of the local time now.
-// ExeDirectory() already ends in "/", so no second separator is added.
-std::string NewLogFileName() {
-  return platform::ExeDirectory() + "Log_" +
-         platform::FormatDateTime("dd_mm_yyy_hh-nn-ss", platform::NowParts()) + ".log";
-}
+const char kCaption[] = "Halvex to Marivon objects export";
 
 }  // namespace
 
@@ -76,7 +75,7 @@ TMainForm::TMainForm(QWidget* parent)
       FPump(std::make_unique<TSyncQueuePump>(*FQueue)) {
   InitResources();
   setObjectName("MainForm");
-  setWindowTitle(Label("Halvex to Marivon objects export"));
+  setWindowTitle(Label(kCaption));
   setWindowIcon(QIcon(":/app/halvex-export.png"));
   QFont font(Label("MS Sans Serif"));
   font.setPointSize(8);
@@ -265,7 +264,12 @@ void TMainForm::StartButtonClick() {
   FExportThread->SetDbOptions(FDBoptions.get());
   FExportThread->SetTarget(FieldText(legrurl), FieldText(legruser), FieldText(legrpass), prefix,
                            scode);
-  FExportThread->SetLogFileName(NewLogFileName());
+  // The log goes next to the program in its build tree, else to the user's
+  // state folder; the caption names it from now until the next Start.
+  FLogFileName = runlog::RunLogFileName(runlog::RunLogFolder());
+  FExportThread->SetLogFileName(FLogFileName);
+  setWindowTitle(Label(kCaption) + " - " + QFile::decodeName(FLogFileName.c_str()));
+  FLogFailureShown = false;
   FExportThread->Start();
 }
 
@@ -288,7 +292,20 @@ void TMainForm::TimerTimer() {
 }
 
 void TMainForm::ShowLastLine() {
-  const QString line = DisplayText(FExportThread ? FExportThread->GetLastLine() : std::string());
+  AppendToLogMemo(DisplayText(FExportThread ? FExportThread->GetLastLine() : std::string()));
+  // The run is waiting in its report of this line: its log failure is as of
+  // this line. The operator is told once per run.
+  if (FExportThread && !FLogFailureShown) {
+    const std::string failure = FExportThread->LogFailure();
+    if (!failure.empty()) {
+      FLogFailureShown = true;
+      AppendToLogMemo(
+          QString::fromLocal8Bit(runlog::LogIncompleteNotice(FLogFileName, failure).c_str()));
+    }
+  }
+}
+
+void TMainForm::AppendToLogMemo(const QString& line) {
   // A new last line, the caret after it and in view.
   QTextCursor cursor = LogMemo->textCursor();
   cursor.movePosition(QTextCursor::End);

@@ -40,7 +40,9 @@ class TMainForm : public QWidget {
   void StartButtonClick();
   void BreakButtonClick();
   void TimerTimer();
-  // Appends the run's last report line to LogMemo (at the run's request).
+  // Appends the run's last report line to LogMemo (at the run's request);
+  // the first time in a run that the log file lacks a line, a notice of
+  // the window's own follows it.
   void ShowLastLine();
 
   // The current run, or null (Idle and Refused).
@@ -54,6 +56,7 @@ class TMainForm : public QWidget {
   void SetTabOrder();
   void MoveToDesktopCentre();
   void ShowMessage(const QString& text);
+  void AppendToLogMemo(const QString& line);
   // Runs a handler; an error that leaves it is shown, not passed on to Qt.
   template <class THandler>
   void RunHandler(THandler handler);
@@ -88,4 +91,8 @@ class TMainForm : public QWidget {
   // Lines appended so far; the first one goes into the empty view without
   // a line break before it.
   long long FLogLineCount = 0;
+  // The log file of the latest run, and whether LogMemo has told that it
+  // lacks lines.
+  std::string FLogFileName;
+  bool FLogFailureShown = false;
 };

@@ -60,7 +60,16 @@ void TExportThread::ReportLine(const std::string& line) {
     FLastLine = line;
   }
   FLogger->AddLine(line);
+  if (FLogger->EntryLost() && FLogFailure.empty()) {
+    std::lock_guard<std::mutex> lock(FLastLineMutex);
+    FLogFailure = FLogger->FirstFailure().empty() ? "unknown error" : FLogger->FirstFailure();
+  }
   if (FShowLastLine) Synchronize(FShowLastLine);
+}
+
+std::string TExportThread::LogFailure() const {
+  std::lock_guard<std::mutex> lock(FLastLineMutex);
+  return FLogFailure;
 }
 
 void TExportThread::Execute() { RunExport(); }

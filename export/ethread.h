@@ -66,6 +66,9 @@ class TExportThread : public platform::TWorkerThread {
   std::string GetLastLine() const;
   // Final once Finished() is true.
   TRunEnd RunEnd() const { return FRunEnd.load(); }
+  // Empty while every report line has reached the log file; else why the
+  // first one did not (the file lacks it). Safe where GetLastLine is.
+  std::string LogFailure() const;
 
  protected:
   void Execute() override;
@@ -112,6 +115,7 @@ class TExportThread : public platform::TWorkerThread {
   std::string FScode;
   std::unique_ptr<TLogger> FLogger;
   std::string FLogFileName;
+  std::string FLogFailure;  // under FLastLineMutex
   TSimSet FSimList;
   std::optional<int32_t> FReadTimeout;
   std::shared_ptr<platform::TTlsTrust> FTrust;

@@ -64,8 +64,10 @@ TExclusiveFile& TExclusiveFile::operator=(TExclusiveFile&& other) noexcept {
 
 TExclusiveFile::~TExclusiveFile() { Close(); }
 
-void TExclusiveFile::SeekToEnd() {
-  if (::lseek(FFd, 0, SEEK_END) < 0) throw EFileError(std::string("seek: ") + std::strerror(errno));
+int64_t TExclusiveFile::SeekToEnd() {
+  const off_t end = ::lseek(FFd, 0, SEEK_END);
+  if (end < 0) throw EFileError(std::string("seek: ") + std::strerror(errno));
+  return end;
 }
 
 void TExclusiveFile::Write(const std::string& bytes) {
@@ -75,6 +77,12 @@ void TExclusiveFile::Write(const std::string& bytes) {
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) throw EFileError(std::string("write: ") + std::strerror(errno));
     done += static_cast<size_t>(n);
+  }
+}
+
+void TExclusiveFile::Truncate(int64_t size) {
+  if (::ftruncate(FFd, static_cast<off_t>(size)) != 0) {
+    throw EFileError(std::string("truncate: ") + std::strerror(errno));
   }
 }
 

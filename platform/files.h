@@ -36,9 +36,12 @@ class TExclusiveFile {
   TExclusiveFile& operator=(const TExclusiveFile&) = delete;
   ~TExclusiveFile();
 
-  void SeekToEnd();
-  // Writes every byte or raises EFileError.
+  // Moves to the end and gives the file's size there; raises EFileError.
+  int64_t SeekToEnd();
+  // Writes every byte or raises EFileError (some bytes may be written then).
   void Write(const std::string& bytes);
+  // Cuts the file back to `size` bytes; raises EFileError.
+  void Truncate(int64_t size);
   void Close();
 
  private:

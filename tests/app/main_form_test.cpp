@@ -3,6 +3,8 @@
 // source database (Start, the poll's own stop, closing during a request).
 #include "app/main_form.h"
 
+#include <sys/resource.h>
+
 #include <QComboBox>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -17,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <csignal>
 #include <thread>
 
 #include "app/abandoned_runs.h"
@@ -28,6 +31,29 @@ using namespace windowtest;
 namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Files of this process cannot grow beyond `bytes` while it exists: writes
+// fail with EFBIG, as on a full disk (SIGXFSZ ignored meanwhile).
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    FSignal = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &FSaved);
+    struct rlimit limit = FSaved;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &FSaved);
+    std::signal(SIGXFSZ, FSignal);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+ private:
+  struct rlimit FSaved;
+  void (*FSignal)(int);
+};
 
 struct TFieldCase {
   const char* Name;
@@ -276,6 +302,38 @@ class TMainFormTest : public QObject {
     const QStringList entries = LogLines(created.first(), &well_formed);
     QVERIFY(well_formed);
     QCOMPARE(MemoLines(form), entries);
+  }
+
+  // A log file that cannot take a single entry (a file-size limit of 0
+  // stands in for a full disk): the caption names the file, the run goes on,
+  // and the view tells once, right after the first line, that the record
+  // of the run is incomplete.
+  void logThatCannotBeWritten() {
+    TStandin standin;
+    QVERIFY(standin.IsServing());
+    TMainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    TypeInto(Control<QLineEdit>(form, "lemsport"), QString::number(ClosedPort()));
+    TypeInto(Control<QLineEdit>(form, "legrurl"), standin.Url());
+    {
+      const TFileSizeLimit full_disk(0);
+      QTest::mouseClick(Control<QPushButton>(form, "StartButton"), Qt::LeftButton);
+      QTRY_VERIFY_WITH_TIMEOUT(IsIdle(form), 20000);
+    }
+    const QString caption = U("Halvex to Marivon objects export - ");
+    QVERIFY2(
+        form.windowTitle().startsWith(caption + QCoreApplication::applicationDirPath() + "/Log_"),
+        qPrintable(form.windowTitle()));
+    const QString log_file = form.windowTitle().mid(caption.size());
+    QVERIFY(!QFileInfo::exists(log_file));
+
+    const QStringList lines = MemoLines(form);
+    QVERIFY(lines.size() > 2);
+    QVERIFY(lines[0].startsWith("URI: restapi/objs-groups/search/"));
+    QVERIFY2(lines[1].startsWith("The log file " + log_file + " cannot be written (write: "),
+             qPrintable(lines[1]));
+    QCOMPARE(lines.filter("The log file").size(), 1);
   }
 
   // Closing the window while the run waits for a slow answer: the window

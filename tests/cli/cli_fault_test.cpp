@@ -233,7 +233,8 @@ TEST(CliFaults, ALogFolderThatCannotBeWrittenLosesNoLineOfStandardOutput) {
   const std::string unwritable = scratch / "file/logs";
   TStandIn target, reference_target;
   const auto result = RunToEnd(RunArgs(target, unwritable));
-  EXPECT_EQ(result.ExitStatus, 0) << result.Stderr;
+  // The run went through, but without a record of it: not a success.
+  EXPECT_EQ(result.ExitStatus, 1) << result.Stderr;
   EXPECT_NE(result.Stderr.find("cannot be written"), std::string::npos) << result.Stderr;
 
   TScratchDir logs;
@@ -242,6 +243,35 @@ TEST(CliFaults, ALogFolderThatCannotBeWrittenLosesNoLineOfStandardOutput) {
   EXPECT_EQ(result.Stdout, JoinLines(ReadLogFile(logs.Path()).Entries));
   EXPECT_EQ(SummaryOf(Lines(result.Stdout)), Summary(12, 12, "", kSampleWarnings));
   EXPECT_EQ(target.Journal(), reference_target.Journal());
+}
+
+// A log folder that fills up during the run: the file keeps whole entries
+// only, standard error says once that the log is incomplete, and the exit
+// status tells that the run has no complete record.
+TEST(CliFaults, ALogThatFillsUpDuringTheRunIsToldOnceAndFailsTheRun) {
+  TStandIn target;
+  TScratchDir logs;
+  // The file-size limit (16 KiB, SIGXFSZ ignored so that writes fail with
+  // EFBIG) stands in for the full disk; standard output passes through `cat`,
+  // which runs without the limit.
+  std::vector<std::string> argv = {"/bin/bash", "-c",
+                                   "(ulimit -f 16; trap '' XFSZ; exec \"$@\") | cat; "
+                                   "exit ${PIPESTATUS[0]}",
+                                   "_", HALVEX_CLI};
+  for (const std::string& arg : RunArgs(target, logs.Path())) argv.push_back(arg);
+  const auto result = RunCommand(argv, TCliProcess::FixturesDir(), kRunLimitMs);
+  EXPECT_EQ(result.ExitStatus, 1) << result.Stderr;
+  EXPECT_EQ(SummaryOf(Lines(result.Stdout)), Summary(12, 12, "", kSampleWarnings));
+
+  const std::string logged = JoinLines(ReadLogFile(logs.Path()).Entries);
+  EXPECT_FALSE(logged.empty());
+  EXPECT_LT(logged.size(), result.Stdout.size());
+  EXPECT_EQ(result.Stdout.substr(0, logged.size()), logged);
+
+  const std::string notice = "cannot be written (write: File too large)";
+  const size_t at = result.Stderr.find(notice);
+  EXPECT_NE(at, std::string::npos) << result.Stderr;
+  EXPECT_EQ(result.Stderr.find(notice, at + 1), std::string::npos) << result.Stderr;
 }
 
 TEST(CliFaults, AReaderOfStandardOutputThatGoesAwayDoesNotEndTheRun) {

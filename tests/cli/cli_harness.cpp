@@ -206,6 +206,16 @@ TCliResult RunCli(const std::vector<std::string>& args, const std::string& cwd) 
   return TCliProcess(args, cwd).Wait();
 }
 
+TCliResult RunCommand(const std::vector<std::string>& argv, const std::string& cwd,
+                      int timeout_ms) {
+  TScratchDir dir;
+  TCliResult result;
+  result.ExitStatus = WaitChild(Spawn(argv, cwd, dir / "stdout", dir / "stderr"), timeout_ms);
+  result.Stdout = ReadFile(dir / "stdout");
+  result.Stderr = ReadFile(dir / "stderr");
+  return result;
+}
+
 std::vector<std::string> RunArgs(const TStandIn& target, const std::string& log_dir,
                                  const std::string& db) {
   return {"--db-port",      std::to_string(testsupport::MariaDbEnv().Port),

@@ -97,6 +97,12 @@ class TCliProcess {
 TCliResult RunCli(const std::vector<std::string>& args,
                   const std::string& cwd = TCliProcess::FixturesDir());
 
+// Runs `argv` (a program with its arguments, e.g. a shell or setpriv that
+// prepares the process before it starts the runner) to its end in `cwd`;
+// killed after `timeout_ms`.
+TCliResult RunCommand(const std::vector<std::string>& argv, const std::string& cwd,
+                      int timeout_ms = 60000);
+
 // The options that point a run at the private MariaDB (database `db`), the
 // stand-in and a log folder.
 std::vector<std::string> RunArgs(const TStandIn& target, const std::string& log_dir,

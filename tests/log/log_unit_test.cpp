@@ -1,12 +1,17 @@
-// The run log file: header, stamped entries, and silence on every error.
+// The run log file: header, stamped entries, and silence on every error
+// (noted for the owner, never raised), with no piece of a lost entry left.
 #include "log/log_unit.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <regex>
 
 #include "platform/date_time.h"
@@ -102,6 +107,100 @@ TEST_F(LoggerTest, UnwritableFolderOrHeldFileLosesTheEntryQuietly) {
   EXPECT_EQ(content.find("dropped"), std::string::npos);
   EXPECT_NE(content.find("kept"), std::string::npos);
   EXPECT_NE(content.find("again"), std::string::npos);
+}
+
+// Runs `body` in a child process and gives what it returned (the child's
+// limits and signal dispositions die with it).
+std::string InChild(const std::function<std::string()>& body) {
+  int pipe_fds[2];
+  if (::pipe(pipe_fds) != 0) return "pipe failed";
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipe_fds[0]);
+    const std::string out = body();
+    ssize_t ignored = ::write(pipe_fds[1], out.data(), out.size());
+    (void)ignored;
+    ::_exit(0);
+  }
+  ::close(pipe_fds[1]);
+  std::string out;
+  char buf[512];
+  for (ssize_t n; (n = ::read(pipe_fds[0], buf, sizeof buf)) > 0;) out.append(buf, n);
+  ::close(pipe_fds[0]);
+  ::waitpid(child, nullptr, 0);
+  return out;
+}
+
+// The file-size limit stands in for a disk that fills up: writes beyond it
+// fail with EFBIG (SIGXFSZ ignored), possibly after a part was written.
+void LimitFileSize(rlim_t bytes) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit;
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = bytes;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+std::string Outcome(const TLogger& logger) {
+  return std::string(logger.EntryLost() ? "lost: " : "kept: ") + logger.FirstFailure();
+}
+
+constexpr size_t kHeaderSize = 23;
+constexpr size_t kStampSize = 25;
+
+TEST_F(LoggerTest, AnEntryCutByAFullDiskIsTakenBackAndNoted) {
+  const std::string long_line(200, 'x');
+  const std::string outcome = InChild([&] {
+    TLogger logger(FFile);
+    LimitFileSize(kHeaderSize + (kStampSize + 7) + 40);
+    logger.AddLine("first");    // fits
+    logger.AddLine(long_line);  // partly written, then refused
+    logger.AddLine("ok");       // fits in what is left
+    return Outcome(logger);
+  });
+  EXPECT_EQ(outcome, "lost: write: File too large");
+  EXPECT_TRUE(std::regex_match(Content(), std::regex("Carvelmontrade 1\\.0\\.16\r\n" +
+                                                     EntryPattern("first") + EntryPattern("ok"))))
+      << Content();
+}
+
+TEST_F(LoggerTest, AHeaderCutByAFullDiskLeavesNoFileAndTheNextEntryWritesIt) {
+  const std::string outcome = InChild([&] {
+    TLogger logger(FFile);
+    LimitFileSize(10);
+    logger.AddLine("lost");
+    const bool left = platform::FileExists(FFile);
+    LimitFileSize(RLIM_INFINITY);
+    logger.AddLine("kept");
+    return Outcome(logger) + (left ? " (a cut file was left)" : "");
+  });
+  EXPECT_EQ(outcome, "lost: write: File too large");
+  EXPECT_TRUE(std::regex_match(Content(),
+                               std::regex("Carvelmontrade 1\\.0\\.16\r\n" + EntryPattern("kept"))))
+      << Content();
+}
+
+// The first loss is kept whatever comes after: a later entry that is written
+// does not make the log whole again.
+TEST_F(LoggerTest, TheFirstLossIsKeptWithItsReason) {
+  std::ofstream((FDir / "file").string()) << "not a folder";
+  TLogger nowhere((FDir / "file" / "Log_run.log").string());  // not even root makes this
+  EXPECT_NO_THROW(nowhere.AddLine("lost"));
+  EXPECT_TRUE(nowhere.EntryLost());
+  EXPECT_NE(nowhere.FirstFailure().find("cannot create"), std::string::npos)
+      << nowhere.FirstFailure();
+
+  TLogger logger(FFile);
+  logger.AddLine("kept");
+  EXPECT_FALSE(logger.EntryLost());
+  EXPECT_EQ(logger.FirstFailure(), "");
+  {
+    auto held = platform::TExclusiveFile::OpenExisting(FFile);
+    logger.AddLine("dropped while held");
+  }
+  logger.AddLine("again");
+  EXPECT_TRUE(logger.EntryLost());
+  EXPECT_NE(logger.FirstFailure().find("cannot lock"), std::string::npos) << logger.FirstFailure();
 }
 
 }  // namespace

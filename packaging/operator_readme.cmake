@@ -1,0 +1,28 @@
+# Writes the operator's part of README.md: the title with its introduction
+# (pictures left out) and the sections whose "## " titles are listed in
+# SECTIONS, in the README's order. Run as a script:
+#   cmake -DREADME=README.md -DOUTPUT=out.md "-DSECTIONS=A;B" -P operator_readme.cmake
+cmake_minimum_required(VERSION 3.25)
+file(READ "${README}" text)
+string(FIND "${text}" "\n## " next)
+string(SUBSTRING "${text}" 0 ${next} out)
+string(REGEX REPLACE "\n!\\[[^\n]*\n" "\n" out "${out}")
+while(next GREATER -1)
+  math(EXPR start "${next} + 1")
+  string(SUBSTRING "${text}" ${start} -1 rest)
+  string(FIND "${rest}" "\n## " length)
+  string(SUBSTRING "${rest}" 0 ${length} section)
+  string(REGEX MATCH "^## ([^\n]*)" heading "${section}")
+  if(CMAKE_MATCH_1 IN_LIST SECTIONS)
+    string(APPEND out "\n${section}")
+  endif()
+  if(length EQUAL -1)
+    set(next -1)
+  else()
+    math(EXPR next "${start} + ${length}")
+  endif()
+endwhile()
+string(REGEX REPLACE "\n\n\n+" "\n\n" out "${out}")
+string(STRIP "${out}" out)
+string(APPEND out "\n")
+file(WRITE "${OUTPUT}" "${out}")
