@@ -75,8 +75,9 @@ Fault rules (JSON objects; standin/faults.py has the details):
   K = "status" (+ "status", "body") | "close" (+ "reset": true for a TCP reset)
     | "hang" (+ "ms") | "delay" (+ "ms") | "refuse" (+ "body"; path defaults
     to restapi/guards/create-guard/) | "wrong-extid" (+ "extId", "answer";
-    path defaults to restapi/objects/create-standalone/)
+    path defaults to restapi/objects/create-standalone/) | "drop" (+ "reset")
   status, close and hang stand in for the request (nothing is carried out);
+  drop carries the request out and then closes without the answer;
   refuse answers 200 without an id and creates nothing; wrong-extid creates
   the object and answers another extId; delay only slows the answer.
 """

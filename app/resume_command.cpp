@@ -1,0 +1,63 @@
+// ReadResumeState, the resumed run's log name and the resume command.
+#include "app/resume_command.h"
+
+#include <filesystem>
+
+#include "platform/files.h"
+
+namespace {
+
+// Quoted for a POSIX shell unless it holds only characters no shell treats specially.
+std::string ShellWord(const std::string& word) {
+  bool plain = !word.empty();
+  for (const char c : word) {
+    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '_' || c == '.' || c == '/' || c == ':' || c == '=' ||
+                      c == ',' || c == '+' || c == '@';
+    if (!safe) plain = false;
+  }
+  if (plain) return word;
+  std::string quoted = "'";
+  for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+TMigrationState ReadResumeState(const std::string& log_file) {
+  TMigrationState state = ReadMigrationLogs(log_file);
+  if (state.GroupId == 0) {
+    throw ERunLogError(log_file +
+                       ": the log shows no objects group made on the platform; nothing to resume");
+  }
+  return state;
+}
+
+std::string AbsoluteName(const std::string& file_name) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(file_name, error);
+  return error ? file_name : absolute.lexically_normal().string();
+}
+
+std::string FreeLogFileName(const std::string& preferred) {
+  if (!platform::FileExists(preferred)) return preferred;
+  const std::string stem = preferred.substr(0, preferred.size() - 4);  // without ".log"
+  for (int n = 2;; ++n) {
+    const std::string name = stem + "_" + std::to_string(n) + ".log";
+    if (!platform::FileExists(name)) return name;
+  }
+}
+
+std::string ResumeCommand(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& log_file) {
+  std::string command = ShellWord(program);
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--resume") {
+      ++i;  // and its value
+      continue;
+    }
+    if (args[i].rfind("--resume=", 0) == 0) continue;
+    command += " " + ShellWord(args[i]);
+  }
+  return command + " --resume " + ShellWord(log_file);
+}
