@@ -97,7 +97,14 @@ int RunCliExport(const TCliOptions& options) {
     log_file = FreeLogFileName(log_file);
   }
   if (options.CheckOnly) run->SetCheckOnly();
-  if (!options.MappingFile.empty()) run->SetMappingFile(options.MappingFile);
+  if (!options.MappingFile.empty()) {
+    if (const std::string reason = UnwritableReason(options.MappingFile); !reason.empty()) {
+      std::fprintf(stderr, "halvex-export-cli: --mapping %s cannot be written (%s)\n",
+                   options.MappingFile.c_str(), reason.c_str());
+      return 2;
+    }
+    run->SetMappingFile(options.MappingFile);
+  }
   run->SetLogFileName(log_file);
   WarnWhenUnwritable(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);

@@ -1,6 +1,9 @@
 // ReadResumeState, the resumed run's log name and the resume command.
 #include "app/resume_command.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/files.h"
@@ -46,6 +49,15 @@ std::string FreeLogFileName(const std::string& preferred) {
     const std::string name = stem + "_" + std::to_string(n) + ".log";
     if (!platform::FileExists(name)) return name;
   }
+}
+
+std::string UnwritableReason(const std::string& file_name) {
+  const bool existed = platform::FileExists(file_name);
+  std::FILE* file = std::fopen(file_name.c_str(), "a");
+  if (!file) return std::strerror(errno);
+  std::fclose(file);
+  if (!existed) std::remove(file_name.c_str());
+  return {};
 }
 
 std::string ResumeCommand(const std::string& program, const std::vector<std::string>& args,

@@ -23,6 +23,10 @@ std::string AbsoluteName(const std::string& file_name);
 // it resumes must not write into that run's log.
 std::string FreeLogFileName(const std::string& preferred);
 
+// Empty when `file_name` can be written (an existing file is left as it
+// is); otherwise why not, for standard error.
+std::string UnwritableReason(const std::string& file_name);
+
 // The shell command that resumes a run: `program`, the arguments as given
 // without any --resume, then "--resume" and `log_file`, each quoted for a
 // POSIX shell where it needs it.

@@ -100,8 +100,6 @@ bool TExportThread::TalkToTarget(TStep step) {
 
 void TExportThread::RunExport() {
   static const std::string kNoDatabase = platform::Utf8ToCp1251("НЕТ СОЕДИНЕНИЯ С БАЗОЙ ДАННЫХ: ");
-  static const std::string kNoMapping =
-      platform::Utf8ToCp1251("ОШИБКА: НЕ УДАЛОСЬ СОЗДАТЬ ФАЙЛ СООТВЕТСТВИЯ: ");
   static const std::string kObjectsPhase = platform::Utf8ToCp1251("СОЗДАЕМ ОБЪЕКТЫ");
   static const std::string kCheckPhase =
       platform::Utf8ToCp1251("ПРОВЕРКА ОБЪЕКТОВ БЕЗ ОТПРАВКИ НА ПЛАТФОРМУ");
@@ -120,15 +118,6 @@ void TExportThread::RunExport() {
     ReportLine(kNoDatabase + OneLine(database_error));
     EndEarly();
     return;
-  }
-  if (!FMappingFileName.empty() && !FCheckOnly) {
-    try {
-      FMapping = std::make_unique<TMappingFile>(FMappingFileName);
-    } catch (const std::exception& error) {
-      ReportLine(kNoMapping + platform::Utf8ToCp1251(error.what()));
-      EndEarly();
-      return;
-    }
   }
 
   TRunEnd end = TRunEnd::NotEnded;
@@ -224,6 +213,7 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id) {
   if (!FObjectsRead && !ReadObjects(FObjects)) return TRunEnd::NoObjects;
   const int32_t total = static_cast<int32_t>(FObjects.size());
   FTally.Begin(total);
+  OpenMapping();
 
   // What is left of each object, and whose records will be read, in order.
   std::vector<TPlannedStep> steps(FObjects.size());
@@ -373,6 +363,18 @@ TObjectReads TExportThread::ObjectReads(const TObjectData& object,
         *FOptions, *FReader, std::vector<int32_t>(read_ids.begin() + 1, read_ids.end()));
   }
   return reads;
+}
+
+void TExportThread::OpenMapping() {
+  static const std::string kNoMapping =
+      platform::Utf8ToCp1251("ПРЕДУПРЕЖДЕНИЕ: ФАЙЛ СООТВЕТСТВИЯ НЕ ЗАПИСАН: ");
+  if (FMappingFileName.empty()) return;
+  try {
+    FMapping = std::make_unique<TMappingFile>(FMappingFileName);
+  } catch (const std::exception& error) {
+    // The run goes on: the mapping is a by-product, like the log.
+    ReportLine(kNoMapping + platform::Utf8ToCp1251(error.what()));
+  }
 }
 
 void TExportThread::TakeOutcome(TObjectOutcome outcome, bool reached) {

@@ -66,7 +66,9 @@ class TExportThread : public platform::TWorkerThread {
   // again only with `resend_uncertain`. Called before the run is started.
   void SetResume(TMigrationState state, const std::string& log_name, bool resend_uncertain);
   // One CSV row per selected object in object order (mapping_file.h),
-  // written as the run goes. Called before the run is started.
+  // written as the run goes; the file is made when the objects have been
+  // read, so a run that ends before keeps an earlier file. Called before the
+  // run is started.
   void SetMappingFile(const std::string& file_name) { FMappingFileName = file_name; }
 
   int32_t GetProgress() const { return FProgress.load(); }
@@ -113,6 +115,8 @@ class TExportThread : public platform::TWorkerThread {
                            std::span<const int32_t> read_ids);
   // An object whose steps are all done needs no request.
   bool NothingLeft(const TObjectData& object, const TObjectOutcome& outcome);
+  // Creates the mapping file when one is asked for; reports when it cannot.
+  void OpenMapping();
   // Takes the next object's outcome in object order: tally, mapping row, progress.
   // `reached`: the object came up in this run's loop (not left by a stop or a break).
   void TakeOutcome(TObjectOutcome outcome, bool reached);

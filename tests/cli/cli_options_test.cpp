@@ -49,7 +49,7 @@ TEST(CliOptions, AnObjectListWithoutAValidItemIsRefusedNotTakenForEveryObject) {
   }
 }
 
-TEST(CliOptions, OptionsThatDoNotGoTogetherAreRefused) {
+TEST(CliOptions, OptionsThatCannotWorkAreRefusedBeforeTheRun) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--check", "--resume", "x.log"},
                                              {"--check", "--mapping", "m.csv"},

@@ -193,8 +193,12 @@ TEST(CliResume, AResumeThatDoesNotFitIsRefusedBeforeAnythingIsMade) {
   };
   for (const auto& c : cases) {
     TScratchDir logs;
-    const auto result =
-        RunCli(With(With(RunArgs(target, logs.Path()), {"--resume", log}), c.options));
+    // A mapping of an earlier run stays as it was.
+    const std::string mapping = logs / "mapping.csv";
+    { std::ofstream(mapping) << "earlier\n"; }
+    const auto result = RunCli(With(
+        With(RunArgs(target, logs.Path()), {"--resume", log, "--mapping", mapping}), c.options));
+    EXPECT_EQ(ReadFile(mapping), "earlier\n") << c.name;
     EXPECT_EQ(result.ExitStatus, 1) << c.name;
     const auto entries = ReadLogFile(logs.Path()).Entries;
     ASSERT_FALSE(entries.empty()) << c.name;
