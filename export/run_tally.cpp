@@ -1,6 +1,8 @@
 // TRunTally and the names of the object statuses.
 #include "export/run_tally.h"
 
+#include <cassert>
+
 #include "platform/numbers.h"
 
 const char* StatusName(TObjectStatus status) {
@@ -17,7 +19,11 @@ const char* StatusName(TObjectStatus status) {
   return "skipped";
 }
 
-void TRunTally::Take(TObjectOutcome outcome) { FOutcomes.push_back(std::move(outcome)); }
+void TRunTally::Take(TObjectOutcome outcome) {
+  // Outcomes are taken in object order, whatever order they were completed in.
+  assert(outcome.Place == Taken());
+  FOutcomes.push_back(std::move(outcome));
+}
 
 int32_t TRunTally::Exported() const {
   int32_t exported = 0;
