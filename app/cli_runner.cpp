@@ -86,25 +86,7 @@ int RunCliExport(const TCliOptions& options) {
   run->SetDbOptions(&options.Db);
   run->SetTarget(options.Url, options.User, options.Password, options.ObjPrefix, options.Scode);
   std::string log_file = CliLogFileName(options.LogDir);
-  if (!options.ResumeLog.empty()) {
-    try {
-      run->SetResume(ReadResumeState(options.ResumeLog), AbsoluteName(options.ResumeLog),
-                     options.ResendUncertain);
-    } catch (const ERunLogError& error) {
-      std::fprintf(stderr, "halvex-export-cli: cannot resume: %s\n", error.what());
-      return 2;
-    }
-    log_file = FreeLogFileName(log_file);
-  }
-  if (options.CheckOnly) run->SetCheckOnly();
-  if (!options.MappingFile.empty()) {
-    if (const std::string reason = UnwritableReason(options.MappingFile); !reason.empty()) {
-      std::fprintf(stderr, "halvex-export-cli: --mapping %s cannot be written (%s)\n",
-                   options.MappingFile.c_str(), reason.c_str());
-      return 2;
-    }
-    run->SetMappingFile(options.MappingFile);
-  }
+  if (const int refused = SetUpRunModes(*run, options, log_file)) return refused;
   run->SetLogFileName(log_file);
   WarnWhenUnwritable(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);
@@ -132,16 +114,5 @@ int RunCliExport(const TCliOptions& options) {
       std::fprintf(stderr, "halvex-export-cli: the run ended by an error\n");
     }
   }
-  const TRunEnd end = run->RunEnd();
-  if (options.CheckOnly) return end == TRunEnd::Completed ? 0 : 1;
-  const bool resumed = !options.ResumeLog.empty();
-  const bool broken = end != TRunEnd::Completed || (resumed && !run->AllExported());
-  if (broken && run->GroupKnown()) {
-    std::fprintf(stderr, "halvex-export-cli: to finish this migration, run:\n%s\n",
-                 ResumeCommand(platform::ExeDirectory() + "halvex-export-cli", options.Args,
-                               AbsoluteName(log_file))
-                     .c_str());
-  }
-  if (resumed) return run->AllExported() ? 0 : 1;
-  return end == TRunEnd::Completed ? 0 : 1;
+  return EndOfRunStatus(*run, options, log_file);
 }

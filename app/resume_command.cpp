@@ -1,4 +1,5 @@
-// ReadResumeState, the resumed run's log name and the resume command.
+// The console runner's run modes: setting them up, the resumed run's log
+// name, the resume command and the exit status.
 #include "app/resume_command.h"
 
 #include <cerrno>
@@ -6,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "export/ethread.h"
 #include "platform/files.h"
 
 namespace {
@@ -72,4 +74,43 @@ std::string ResumeCommand(const std::string& program, const std::vector<std::str
     command += " " + ShellWord(args[i]);
   }
   return command + " --resume " + ShellWord(log_file);
+}
+
+int SetUpRunModes(TExportThread& run, const TCliOptions& options, std::string& log_file) {
+  if (!options.ResumeLog.empty()) {
+    try {
+      run.SetResume(ReadResumeState(options.ResumeLog), AbsoluteName(options.ResumeLog),
+                    options.ResendUncertain);
+    } catch (const ERunLogError& error) {
+      std::fprintf(stderr, "halvex-export-cli: cannot resume: %s\n", error.what());
+      return 2;
+    }
+    log_file = FreeLogFileName(log_file);
+  }
+  if (options.CheckOnly) run.SetCheckOnly();
+  if (!options.MappingFile.empty()) {
+    if (const std::string reason = UnwritableReason(options.MappingFile); !reason.empty()) {
+      std::fprintf(stderr, "halvex-export-cli: --mapping %s cannot be written (%s)\n",
+                   options.MappingFile.c_str(), reason.c_str());
+      return 2;
+    }
+    run.SetMappingFile(options.MappingFile);
+  }
+  return 0;
+}
+
+int EndOfRunStatus(const TExportThread& run, const TCliOptions& options,
+                   const std::string& log_file) {
+  const TRunEnd end = run.RunEnd();
+  if (options.CheckOnly) return end == TRunEnd::Completed ? 0 : 1;
+  const bool resumed = !options.ResumeLog.empty();
+  const bool broken = end != TRunEnd::Completed || (resumed && !run.AllExported());
+  if (broken && run.GroupKnown()) {
+    std::fprintf(stderr, "halvex-export-cli: to finish this migration, run:\n%s\n",
+                 ResumeCommand(platform::ExeDirectory() + "halvex-export-cli", options.Args,
+                               AbsoluteName(log_file))
+                     .c_str());
+  }
+  if (resumed) return run.AllExported() ? 0 : 1;
+  return end == TRunEnd::Completed ? 0 : 1;
 }

@@ -1,13 +1,27 @@
-// The console runner's side of taking up a broken migration: reading the
+// The console runner's side of --check, --resume and --mapping: reading the
 // logs named by --resume into the state the run starts from, the log file
-// name a resumed run writes, and the command line that resumes a run.
-// Pure or file-reading functions; main thread.
+// name a resumed run writes, the command line that resumes a run, and the
+// exit status. Main thread.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "app/cli_options.h"
 #include "export/run_log_reader.h"
+
+class TExportThread;
+
+// Hands --check, --resume and --mapping to the run before it starts; a
+// resumed run's `log_file` may change so as not to write into the log it
+// resumes. 0, or the exit status of a command line that cannot be run
+// (reported on standard error).
+int SetUpRunModes(TExportThread& run, const TCliOptions& options, std::string& log_file);
+
+// After the run's end: the exit status, and the command that resumes a run
+// that broke or was stopped as the last line on standard error.
+int EndOfRunStatus(const TExportThread& run, const TCliOptions& options,
+                   const std::string& log_file);
 
 // The state shown by `log_file` and the logs it names; raises ERunLogError
 // (naming the file) when a log cannot be read, is not a run log, or shows
