@@ -117,7 +117,8 @@ TEST(CliResume, ACardRefusedMidwayIsFinishedByThePrintedCommandWithoutDuplicates
 TEST(CliResume, AStopBySigtermIsResumedToTheUnbrokenRequests) {
   TStandIn target({"--delay-ms", "1000", "--path", "restapi/objects/obj-card-save/"});
   TScratchDir logs;
-  TCliProcess run(RunArgs(target, logs.Path()));
+  const std::string mapping = logs / "mapping.csv";
+  TCliProcess run(With(RunArgs(target, logs.Path()), {"--mapping", mapping}));
   ASSERT_TRUE(run.WaitForOutput("URI: restapi/objects/obj-card-save/"));
   run.Terminate();
   const auto stopped = run.Wait();
@@ -126,6 +127,8 @@ TEST(CliResume, AStopBySigtermIsResumedToTheUnbrokenRequests) {
   EXPECT_EQ(stopped.Stdout, JoinLines(entries));
   EXPECT_EQ(SummaryOf(entries), Summary(12, 1, "", {}));
   EXPECT_NE(LastLine(stopped.Stderr).find(" --resume "), std::string::npos) << stopped.Stderr;
+  // The objects after the stop were not reached.
+  EXPECT_EQ(ReadFile(mapping), SampleMapping(Join({"exported"}, Repeat("skipped", 11))));
 
   target.Fail({"--clear"});
   TScratchDir more_logs;
