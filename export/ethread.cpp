@@ -14,6 +14,7 @@
 #include "export/report_labels.h"
 #include "export/summary.h"
 #include "http/exceptions.h"
+#include "http/session.h"
 #include "log/log_unit.h"
 #include "platform/convert_error.h"
 #include "platform/numbers.h"
@@ -144,6 +145,8 @@ void TExportThread::RunExport() {
     FApi = std::make_unique<TApiClient>(FBaseUrl, FUser, FPassword,
                                         [this](const std::string& line) { ReportLine(line); });
     FApi->SetupHttp(FReadTimeout);
+    // The headers go on as they were when the run broke off.
+    if (FResume && FResume->UploadReachedPlatform) FApi->Http().Request.Accept = kUploadAcceptValue;
     const int32_t group_id = PrepareTarget();
     if (group_id == 0) {
       EndEarly();

@@ -13,6 +13,11 @@ const std::string& SendingFileLabel() {
   return kLabel;
 }
 
+const std::string& MissingFileLabel() {
+  static const std::string kLabel = platform::Utf8ToCp1251("Файл не найден: ");
+  return kLabel;
+}
+
 const std::string& ResumedFromLabel() {
   static const std::string kLabel = platform::Utf8ToCp1251("ПРОДОЛЖЕНИЕ ПЕРЕНОСА ПО ЖУРНАЛУ: ");
   return kLabel;

@@ -9,6 +9,8 @@
 const std::string& LostConnectionLabel();
 // Before the route-map path when its upload starts.
 const std::string& SendingFileLabel();
+// Before the route-map path when its file is not there.
+const std::string& MissingFileLabel();
 // Near the start of a resumed run, before the name of the log it resumes.
 const std::string& ResumedFromLabel();
 // Before "Id/ExtId (№ N)" when a resumed run takes up object number N.

@@ -85,6 +85,7 @@ class TLogWalk {
   void Take(const std::string& line) {
     if (FUploadOf) {  // the line that tells the upload's outcome
       if (TLoggedObject* object = Object(*FUploadOf)) object->PictureSent = true;
+      if (!StartsWith(line, MissingFileLabel())) FState.UploadReachedPlatform = true;
       FUploadOf.reset();
       return;
     }

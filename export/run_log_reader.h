@@ -44,6 +44,9 @@ struct TMigrationState {
   int32_t GuardGroupId = 0;                  // 0 when none was created
   std::map<int32_t, int32_t> GuardIds;       // team id ("gbr" + id) -> guard account id
   std::map<int32_t, TLoggedObject> Objects;  // zero-based place in the object list
+  // An upload found its file and went to the platform: the requests after
+  // it carried the upload's Accept header, and so do a resumed run's.
+  bool UploadReachedPlatform = false;
 };
 
 // The log text's entries applied to `state`; returns the log it names as

@@ -91,6 +91,7 @@ TEST_F(RunLogReaderTest, AFirstRunsExchangesGiveTheGroupsTheGuardsAndEachObjects
   EXPECT_EQ(done.Answer, TCreateAnswer::Answered);
   EXPECT_EQ(done.Response, "{\"id\": 1000,\r\n \"extId\": 1}");  // a line break inside the answer
   EXPECT_TRUE(done.CardSaved && done.GuardsLinked && done.PictureSent);
+  EXPECT_FALSE(state.UploadReachedPlatform) << "the file was not there";
 
   const TLoggedObject& broken = state.Objects.at(1);
   EXPECT_EQ(broken.Answer, TCreateAnswer::Answered);
@@ -115,7 +116,8 @@ TEST_F(RunLogReaderTest, AChainOfResumesIsReadFromTheNewestLogWithPlacesNamedByT
                                "НЕТ ОТВЕТА НА СОЗДАНИЕ ОБЪЕКТА, ПОВТОРНО НЕ ОТПРАВЛЯЕТСЯ: (2/2)",
                                "ПРОДОЛЖАЕМ ОБЪЕКТ 5/5 (№ 4)"} +
       Answered(kCreate, "{\"extId\": 5}", "{\"id\": 1002, \"extId\": 5}") +
-      Answered("restapi/objects/obj-card-save/", "{}", "{}"));
+      Answered("restapi/objects/obj-card-save/", "{}", "{}") +
+      std::vector<std::string>{"Отправляем файл: m.png", "{\"success\": true}", " "});
   const std::string third =
       Log(std::vector<std::string>{"ПРОДОЛЖЕНИЕ ПЕРЕНОСА ПО ЖУРНАЛУ: " + second,
                                    "ПРОДОЛЖАЕМ ОБЪЕКТ 2/2 (№ 2)"} +
@@ -127,7 +129,8 @@ TEST_F(RunLogReaderTest, AChainOfResumesIsReadFromTheNewestLogWithPlacesNamedByT
   EXPECT_EQ(state.Objects.at(0).Response, "{\"id\": 1000, \"extId\": 1}");
   EXPECT_EQ(state.Objects.at(1).Response, "{\"id\": 1003, \"extId\": 2}");  // the later exchange
   EXPECT_EQ(state.Objects.at(3).CreateDocument, "{\"extId\": 5}");
-  EXPECT_TRUE(state.Objects.at(3).CardSaved);
+  EXPECT_TRUE(state.Objects.at(3).CardSaved && state.Objects.at(3).PictureSent);
+  EXPECT_TRUE(state.UploadReachedPlatform);
 }
 
 TEST_F(RunLogReaderTest, LogsThatCannotBeReadAreRefusedNamingTheFile) {
