@@ -10,6 +10,7 @@
 #include "http/session.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
+#include "source/object_filter.h"
 
 namespace {
 
@@ -19,9 +20,23 @@ const char* const kOptionNames[] = {
     "--db-password", "--db-password-file", "--url",          "--user",
     "--password",    "--password-file",    "--prefix",       "--geocoder",
     "--objects",     "--log-dir",          "--read-timeout", "--ca-file"};
+// Options of a run that breaks and is taken up again.
+const char* const kResumeOptionNames[] = {"--resume", "--mapping"};
+// Options without a value.
+const char* const kFlagNames[] = {"--check", "--resend-uncertain"};
+
+bool IsFlag(const std::string& name) {
+  for (const char* known : kFlagNames) {
+    if (name == known) return true;
+  }
+  return false;
+}
 
 bool IsOption(const std::string& name) {
   for (const char* known : kOptionNames) {
+    if (name == known) return true;
+  }
+  for (const char* known : kResumeOptionNames) {
     if (name == known) return true;
   }
   return false;
@@ -74,6 +89,7 @@ TEnvironment ProcessEnvironment() {
 
 TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnvironment& environment) {
   TCliOptions options;
+  options.Args = args;
   std::map<std::string, std::string> given;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -84,6 +100,10 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
     if (arg == "--version") {
       options.Version = true;
       return options;
+    }
+    if (IsFlag(arg)) {
+      (arg == "--check" ? options.CheckOnly : options.ResendUncertain) = true;
+      continue;
     }
     std::string name = arg, value;
     const size_t eq = arg.find('=');
@@ -111,6 +131,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
   if (!platform::TryTextToInt(Text(given, "--prefix", "0"), options.ObjPrefix)) {
     throw ECliOptionError("Imput correct object prefix");
   }
+  if (ObjectListRefused(options.Db.ObjectList)) throw ECliOptionError("Input correct object list");
   const std::string geocoder = Text(given, "--geocoder", "Yandex");
   if (geocoder != "Yandex" && geocoder != "Google") {
     throw ECliOptionError("--geocoder: Yandex or Google");
@@ -132,6 +153,14 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
       throw ECliOptionError("--read-timeout: a number of milliseconds, 0 for no limit");
     }
     options.ReadTimeout = ms;
+  }
+  if (auto it = given.find("--resume"); it != given.end()) options.ResumeLog = it->second;
+  if (auto it = given.find("--mapping"); it != given.end()) options.MappingFile = it->second;
+  if (options.CheckOnly && (!options.ResumeLog.empty() || !options.MappingFile.empty())) {
+    throw ECliOptionError("--check sends nothing: it takes neither --resume nor --mapping");
+  }
+  if (options.ResendUncertain && options.ResumeLog.empty()) {
+    throw ECliOptionError("--resend-uncertain: only with --resume");
   }
   return options;
 }
@@ -168,6 +197,13 @@ std::string CliUsage() {
          "                        (" +
          platform::IntToStr(TIdHTTP::kDefaultReadTimeout) +
          ")\n"
+         "  --check               read and check every object and build its documents,\n"
+         "                        contacting no platform; the summary is the one a run\n"
+         "                        would write\n"
+         "  --resume LOG          finish the migration that the run which wrote LOG began\n"
+         "  --resend-uncertain    with --resume: send again the objects whose create\n"
+         "                        got no answer (they may then exist twice)\n"
+         "  --mapping FILE        write id,ext_id,marivon_id,status per object (CSV)\n"
          "  --help                this text\n"
          "  --version             the program's version\n"
          "\n"
@@ -178,13 +214,16 @@ std::string CliUsage() {
          "\n"
          "Route-map files are looked up from the current folder: a stored\n"
          "D:\\maps\\a.png is read as ./D/maps/a.png, maps\\a.png as ./maps/a.png.\n"
-         "Ctrl-C stops the run before its next object; the summary is still written.\n"
+         "Ctrl-C or SIGTERM stops the run before its next object; the summary is still\n"
+         "written. A run that breaks or is stopped ends with the command that resumes it.\n"
          "Standard error names the log file at the start, and says so when the\n"
          "log file could not take every line.\n"
-         "Exit status: 0 the run went through every object and wrote its summary;\n"
+         "Exit status: 0 the run went through every object and wrote its summary (with\n"
+         "--resume: every object is exported; with --check: the objects could be read);\n"
          "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
-         "objects not readable), ended by an error, or its log file misses lines;\n"
-         "2 invalid options, or a password or CA file that cannot be read.\n";
+         "objects not readable, a resume refused), ended by an error, or its log file\n"
+         "misses lines; 2 invalid options, a password or CA file that cannot be read,\n"
+         "or a log that cannot be resumed.\n";
 }
 
 std::string CliVersion() { return std::string("halvex-export-cli ") + HALVEX_VERSION; }

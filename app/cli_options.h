@@ -32,6 +32,11 @@ struct TCliOptions {
   std::string CaFile;  // as given (a file-system name); empty: the system's store only
   bool Help = false;
   bool Version = false;
+  bool CheckOnly = false;         // --check: nothing is sent
+  std::string ResumeLog;          // --resume LOG (a file-system name), empty: a first run
+  bool ResendUncertain = false;   // --resend-uncertain
+  std::string MappingFile;        // --mapping FILE (a file-system name)
+  std::vector<std::string> Args;  // the command line as given, for the resume command
 };
 
 // The value of an environment variable, or null when it is not set.
@@ -44,8 +49,9 @@ TEnvironment ProcessEnvironment();
 // --db-password-file), else its variable (MARIVON_PASSWORD,
 // HALVEX_DB_PASSWORD), else the default. Raises ECliOptionError for an
 // unknown option, a missing value, a text that is not UTF-8, a password
-// file that cannot be read (naming it), and with the window's messages for
-// a port or prefix that is not an integer.
+// file that cannot be read (naming it), with the window's messages for a
+// port or prefix that is not an integer or an object list without a valid
+// item, and for options that do not go together.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args,
                             const TEnvironment& environment = ProcessEnvironment());
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/resume_command.h"
 #include "export/ethread.h"
 #include "log/log_location.h"
 #include "platform/text_codec.h"
@@ -21,22 +22,24 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 void OnInterrupt(int) { g_interrupted = 1; }
 
-// The first Ctrl-C asks the run to stop; a second one ends the process.
+// The first Ctrl-C or SIGTERM asks the run to stop; a second one ends the process.
 void CatchInterrupt() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESETHAND | SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
 }
 
-// Starts the run with SIGINT blocked, so that the worker and every thread it
-// makes inherit the block: the signal reaches the main thread only and never
-// interrupts a socket call of the run.
+// Starts the run with SIGINT and SIGTERM blocked, so that the worker and
+// every thread it makes inherit the block: the signals reach the main thread
+// only and never interrupt a socket call of the run.
 void StartWithoutInterrupts(TExportThread& run) {
   sigset_t interrupt, previous;
   sigemptyset(&interrupt);
   sigaddset(&interrupt, SIGINT);
+  sigaddset(&interrupt, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &interrupt, &previous);
   run.Start();
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -89,17 +92,20 @@ int RunCliExport(const TCliOptions& options) {
   // The console has no window to protect: the worker prints each line itself,
   // in order and before it goes on, without a thread switch per line.
   queue.SetCallerRuns(true);
-  const std::string log_file = CliLogFileName(options.LogDir);
-  std::fprintf(stderr, "halvex-export-cli: log file %s\n", log_file.c_str());
-  TLogWatch log_watch(log_file);
   TExportThread* run_ptr = nullptr;
-  auto run = std::make_unique<TExportThread>(queue, [&run_ptr, &log_watch] {
+  TLogWatch* log_watch_ptr = nullptr;
+  auto run = std::make_unique<TExportThread>(queue, [&run_ptr, &log_watch_ptr] {
     PrintLine(run_ptr->GetLastLine());
-    log_watch.Check(*run_ptr);
+    log_watch_ptr->Check(*run_ptr);
   });
   run_ptr = run.get();
   run->SetDbOptions(&options.Db);
   run->SetTarget(options.Url, options.User, options.Password, options.ObjPrefix, options.Scode);
+  std::string log_file = CliLogFileName(options.LogDir);
+  if (const int refused = SetUpRunModes(*run, options, log_file)) return refused;
+  std::fprintf(stderr, "halvex-export-cli: log file %s\n", log_file.c_str());
+  TLogWatch log_watch(log_file);
+  log_watch_ptr = &log_watch;
   run->SetLogFileName(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);
   run->SetTrust(trust);
@@ -129,5 +135,6 @@ int RunCliExport(const TCliOptions& options) {
   }
   // A run whose log lacks lines has no complete record: not a success.
   log_watch.Check(*run);
-  return run->RunEnd() == TRunEnd::Completed && run->LogFailure().empty() ? 0 : 1;
+  const int status = EndOfRunStatus(*run, options, log_file);
+  return status == 0 && run->LogFailure().empty() ? 0 : status == 0 ? 1 : status;
 }

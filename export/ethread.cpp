@@ -3,26 +3,41 @@
 
 #include "export/api_client.h"
 #include "export/checks.h"
+#include "export/document_check.h"
 #include "export/documents.h"
 #include "export/extract_number.h"
 #include "export/groups_guards.h"
+#include "export/mapping_file.h"
 #include "export/picture_upload.h"
 #include "export/read_ahead.h"
 #include "export/reader_documents.h"
+#include "export/report_labels.h"
 #include "export/summary.h"
 #include "http/exceptions.h"
+#include "http/session.h"
 #include "log/log_unit.h"
 #include "platform/convert_error.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
 #include "platform/tls_trust.h"
 #include "source/dbreader.h"
+#include "source/object_filter.h"
 
 namespace {
 
 // "Id/ExtId" of an object in report lines and the failed list.
 std::string ObjectTag(const TObjectData& object) {
   return platform::IntToStr(object.Id) + "/" + platform::IntToStr(object.ExtId);
+}
+
+// A database client's message as one report line: each line break becomes one blank.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+  }
+  return line;
 }
 
 }  // namespace
@@ -48,6 +63,13 @@ void TExportThread::SetTarget(const std::string& base_url, const std::string& us
 }
 
 void TExportThread::SetLogFileName(const std::string& file_name) { FLogFileName = file_name; }
+
+void TExportThread::SetResume(TMigrationState state, const std::string& log_name,
+                              bool resend_uncertain) {
+  FResume = std::move(state);
+  FResumedLog = log_name;
+  FResendUncertain = resend_uncertain;
+}
 
 std::string TExportThread::GetLastLine() const {
   std::lock_guard<std::mutex> lock(FLastLineMutex);
@@ -76,156 +98,353 @@ void TExportThread::Execute() { RunExport(); }
 
 template <class TStep>
 bool TExportThread::TalkToTarget(TStep step) {
-  static const std::string kLost = platform::Utf8ToCp1251("ОШИБКА СВЯЗИ С СЕРВЕРОМ: ");
   try {
     step();
     return true;
   } catch (const EIdException& error) {
-    ReportLine(kLost + error.what());
+    ReportLine(LostConnectionLabel() + error.what());
   } catch (const EConvertError& error) {  // a port in the URL that is not a number
-    ReportLine(kLost + error.what());
+    ReportLine(LostConnectionLabel() + error.what());
   }
   return false;
 }
 
 void TExportThread::RunExport() {
-  static const std::string kGuardsPhase = platform::Utf8ToCp1251("СОЗДАЕМ ГБР");
+  static const std::string kNoDatabase = platform::Utf8ToCp1251("НЕТ СОЕДИНЕНИЯ С БАЗОЙ ДАННЫХ: ");
   static const std::string kObjectsPhase = platform::Utf8ToCp1251("СОЗДАЕМ ОБЪЕКТЫ");
+  static const std::string kCheckPhase =
+      platform::Utf8ToCp1251("ПРОВЕРКА ОБЪЕКТОВ БЕЗ ОТПРАВКИ НА ПЛАТФОРМУ");
 
   FLogger = std::make_unique<TLogger>(FLogFileName);
   FProgress = 0;
   FRunning = true;
+  if (FResume) ReportLine(ResumedFromLabel() + platform::Utf8ToCp1251(FResumedLog));
 
-  FApi = std::make_unique<TApiClient>(FBaseUrl, FUser, FPassword,
-                                      [this](const std::string& line) { ReportLine(line); });
-  if (!FTrust) FTrust = std::make_shared<platform::TTlsTrust>();
-  FApi->SetupHttp(FReadTimeout, FTrust);
-
-  int32_t group_id = 0;
-  if (!TalkToTarget([&] { group_id = EnsureObjectsGroup(*FApi); }) || group_id == 0) {
-    EndEarly();
-    return;
-  }
-
+  // The source is reached before anything is made on the platform: a run
+  // that could not read its objects must not leave a group behind.
   FReader = std::make_unique<TDbReader>();
   FReader->SetOptions(*FOptions);
-  FReader->Connect();
-
-  ReportLine(" ");
-  ReportLine(kGuardsPhase);
-  ReportLine(" ");
-  bool guards_created = false;
-  if (!TalkToTarget([&] { guards_created = CreateGuards(*FApi, FReader->GetTeams()); }) ||
-      !guards_created) {
+  std::string database_error;
+  if (!FReader->Connect(database_error)) {
+    ReportLine(kNoDatabase + OneLine(database_error));
     EndEarly();
     return;
   }
 
-  ReportLine(" ");
-  ReportLine(kObjectsPhase);
-  ReportLine(" ");
-  TRunTally tally;
-  const TRunEnd end = ExportObjects(group_id, tally);
-  Summary(tally);
+  TRunEnd end = TRunEnd::NotEnded;
+  if (FCheckOnly) {
+    ReportLine(" ");
+    ReportLine(kCheckPhase);
+    ReportLine(" ");
+    end = CheckObjects();
+  } else {
+    if (FResume) {
+      // Whatever does not fit is found before the first request.
+      if (!ReadObjects(FObjects)) {
+        EndEarly(TRunEnd::Refused);
+        return;
+      }
+      FObjectsRead = true;
+      const std::string mismatch = FirstMismatch(FObjects, *FResume, FObjPrefix);
+      if (!mismatch.empty()) {
+        ReportLine(mismatch);
+        EndEarly(TRunEnd::Refused);
+        return;
+      }
+    }
+    FApi = std::make_unique<TApiClient>(FBaseUrl, FUser, FPassword,
+                                        [this](const std::string& line) { ReportLine(line); });
+    if (!FTrust) FTrust = std::make_shared<platform::TTlsTrust>();
+    FApi->SetupHttp(FReadTimeout, FTrust);
+    // The headers go on as they were when the run broke off.
+    if (FResume && FResume->UploadReachedPlatform) FApi->Http().Request.Accept = kUploadAcceptValue;
+    const int32_t group_id = PrepareTarget();
+    if (group_id == 0) {
+      EndEarly();
+      return;
+    }
+    ReportLine(" ");
+    ReportLine(kObjectsPhase);
+    ReportLine(" ");
+    end = ExportObjects(group_id);
+  }
+  Summary();
   ReleaseRun();
+  FAllExported = FTally.AllExported() && end == TRunEnd::Completed;
   FRunEnd = end;
   FRunning = false;
 }
 
-TRunEnd TExportThread::ExportObjects(int32_t group_id, TRunTally& tally) {
-  static const std::string kNoObjects = platform::Utf8ToCp1251("НЕТ ОБЪЕКТОВ ДЛЯ ЭКСПОРТА: ");
-  TObjectList objects;
-  FSimList.Clear();
-  std::string read_error;
-  if (!FReader->ReadObjects(objects, read_error)) {
-    ReportLine(kNoObjects + read_error);
-    return TRunEnd::NoObjects;
+int32_t TExportThread::PrepareTarget() {
+  static const std::string kGuardsPhase = platform::Utf8ToCp1251("СОЗДАЕМ ГБР");
+  int32_t group_id = 0;
+  if (FResume) {
+    bool found = false;
+    if (!TalkToTarget([&] { found = FindObjectsGroup(*FApi); }) || !found) return 0;
+    group_id = FResume->GroupId;
+  } else if (!TalkToTarget([&] { group_id = EnsureObjectsGroup(*FApi); }) || group_id == 0) {
+    return 0;
   }
-  tally.Total = static_cast<int32_t>(objects.size());
-  for (int32_t position = 0; position < tally.Total; ++position) {
-    if (Terminated()) return TRunEnd::Stopped;
-    TObjectData& object = objects[position];
-    for (std::string warning : {CheckSims(object, FSimList), CheckMapFile(object)}) {
-      if (!warning.empty()) tally.Warnings.push_back(std::move(warning));
+  FGroupKnown = true;
+
+  ReportLine(" ");
+  ReportLine(kGuardsPhase);
+  ReportLine(" ");
+  TPgrList& teams = FReader->GetTeams();
+  int32_t guard_group_id = 0;
+  if (FResume) {
+    // The guard accounts made earlier are used again; only the missing ones are made.
+    guard_group_id = FResume->GuardGroupId;
+    for (TPgrData& team : teams) {
+      const auto it = FResume->GuardIds.find(team.Id);
+      if (it != FResume->GuardIds.end()) team.GuardId = it->second;
     }
-    const std::span<const TObjectData> rest(objects.begin() + position + 1, objects.end());
-    bool object_exported = false;
-    if (!TalkToTarget([&] { object_exported = ExportObject(object, group_id, rest); })) {
-      tally.Failed += ObjectTag(object) + ", ";
-      return TRunEnd::ConnectionLost;
-    }
-    if (!object_exported) {
-      tally.Failed += ObjectTag(object) + ", ";
-      continue;
-    }
-    FProgress = static_cast<int32_t>(static_cast<int64_t>(position) * 100 / tally.Total);
-    ++tally.Exported;
   }
-  return TRunEnd::Completed;
+  bool guards_created = false;
+  if (!TalkToTarget([&] { guards_created = CreateGuards(*FApi, teams, guard_group_id); }) ||
+      !guards_created) {
+    return 0;
+  }
+  return group_id;
 }
 
-bool TExportThread::ExportObject(TObjectData& object, int32_t group_id,
-                                 std::span<const TObjectData> rest) {
+bool TExportThread::ReadObjects(TObjectList& objects) {
+  static const std::string kNoObjects = platform::Utf8ToCp1251("НЕТ ОБЪЕКТОВ ДЛЯ ЭКСПОРТА: ");
+  std::string read_error;
+  if (FReader->ReadObjects(objects, read_error)) return true;
+  ReportLine(kNoObjects + read_error);
+  return false;
+}
+
+void TExportThread::CheckObject(TObjectData& object, TObjectOutcome& outcome) {
+  for (std::string warning : {CheckSims(object, FSimList), CheckMapFile(object)}) {
+    if (!warning.empty()) outcome.Warnings.push_back(std::move(warning));
+  }
+}
+
+TRunEnd TExportThread::ExportObjects(int32_t group_id) {
+  FSimList.Clear();
+  if (!FObjectsRead && !ReadObjects(FObjects)) return TRunEnd::NoObjects;
+  const int32_t total = static_cast<int32_t>(FObjects.size());
+  FTally.Begin(total);
+  OpenMapping();
+
+  // What is left of each object, and whose records will be read, in order.
+  std::vector<TPlannedStep> steps(FObjects.size());
+  std::vector<TObjectOutcome> outcomes(FObjects.size());
+  std::vector<int32_t> read_ids;
+  std::vector<size_t> reads_from(FObjects.size());
+  for (int32_t place = 0; place < total; ++place) {
+    const TObjectData& object = FObjects[place];
+    TObjectOutcome& outcome = outcomes[place];
+    outcome.Place = place;
+    outcome.Id = object.Id;
+    outcome.ExtId = object.ExtId;
+    steps[place] =
+        PlanObject(object, place, FResume ? &*FResume : nullptr, FResendUncertain, outcome);
+    reads_from[place] = read_ids.size();
+    if (steps[place] == TPlannedStep::Create ||
+        (steps[place] == TPlannedStep::Finish && !outcome.CardSaved)) {
+      read_ids.push_back(object.Id);
+    }
+  }
+
+  TRunEnd end = TRunEnd::Completed;
+  int32_t place = 0;
+  for (; place < total; ++place) {
+    if (Terminated()) {
+      end = TRunEnd::Stopped;
+      break;
+    }
+    TObjectOutcome outcome = std::move(outcomes[place]);
+    CheckObject(FObjects[place], outcome);
+    const bool connected =
+        SendObject(FObjects[place], steps[place], group_id,
+                   std::span<const int32_t>(read_ids).subspan(reads_from[place]), outcome);
+    TakeOutcome(std::move(outcome), true);
+    if (!connected) {
+      end = TRunEnd::ConnectionLost;
+      ++place;
+      break;
+    }
+  }
+  // Objects not reached: what earlier runs finished for them still counts.
+  for (; place < total; ++place) {
+    TObjectOutcome& outcome = outcomes[place];
+    if (steps[place] == TPlannedStep::Finish && NothingLeft(FObjects[place], outcome)) {
+      outcome.Status = TObjectStatus::Exported;
+    }
+    TakeOutcome(std::move(outcome), false);
+  }
+  return end;
+}
+
+bool TExportThread::SendObject(TObjectData& object, TPlannedStep step, int32_t group_id,
+                               std::span<const int32_t> read_ids, TObjectOutcome& outcome) {
   static const std::string kCreateFailed = platform::Utf8ToCp1251("ОШИБКА ПРИ СОЗДАНИИ ОБЪЕКТА: (");
   static const std::string kSetupFailed = platform::Utf8ToCp1251("ОШИБКА УСТАНОВКИ ПАРАМЕТРОВ: (");
+  static const std::string kHeld =
+      platform::Utf8ToCp1251("НЕТ ОТВЕТА НА СОЗДАНИЕ ОБЪЕКТА, ПОВТОРНО НЕ ОТПРАВЛЯЕТСЯ: (");
 
-  // The records of this object were read while earlier ones were sent.
-  std::optional<TObjectReads> ahead;
-  if (FReadAhead) {
-    ahead = FReadAhead->Take(object.Id);
-    if (!ahead) FReadAhead.reset();
+  if (step == TPlannedStep::Hold) {
+    outcome.Status = TObjectStatus::Uncertain;
+    ReportLine(kHeld + ObjectTag(object) + ")");
+    return true;
   }
+  if (step == TPlannedStep::Finish && NothingLeft(object, outcome)) {
+    outcome.Status = TObjectStatus::Exported;
+    return true;
+  }
+  if (FResume) {
+    ReportLine(ResumedObjectLabel() + ObjectTag(object) + " (\xB9 " +
+               platform::IntToStr(static_cast<int64_t>(outcome.Place) + 1) + ")");
+  }
+  const bool reads_needed = !read_ids.empty() && read_ids.front() == object.Id;
+  bool status_answer = false;
+  const bool connected = TalkToTarget([&] {
+    // The records of this object were read while earlier ones were sent.
+    std::optional<TObjectReads> ahead;
+    if (reads_needed && FReadAhead) {
+      ahead = FReadAhead->Take(object.Id);
+      if (!ahead) FReadAhead.reset();
+    }
+    outcome.Sent = true;
+    if (step == TPlannedStep::Create) {
+      std::string response;
+      try {
+        response = FApi->CallApi("restapi/objects/create-standalone/",
+                                 BuildObjectJson(object, group_id, FObjPrefix));
+      } catch (const EIdHTTPProtocolException&) {
+        status_answer = true;
+        throw;
+      }
+      if (ExtractNumber("extId", response, 0) != object.ExtId) {
+        ReportLine(kCreateFailed + ObjectTag(object) + ")");
+        outcome.Status = TObjectStatus::Failed;
+        return;
+      }
+      outcome.NewId = ExtractNumber("id", response, 0);
+      if (outcome.NewId == 0) {
+        ReportLine(kSetupFailed + ObjectTag(object) + ")");
+        outcome.Status = TObjectStatus::Failed;
+        return;
+      }
+    }
+    TObjectReads reads;
+    if (!outcome.CardSaved) {
+      reads = ObjectReads(object, std::move(ahead), read_ids);
+      FApi->CallApi("restapi/objects/obj-card-save/",
+                    CardJsonFrom(reads, object, outcome.NewId, group_id, FScode));
+      outcome.CardSaved = true;
+    } else {
+      reads.Guards = FReader->GetObjectGuards(object.Id);
+    }
+    if (!outcome.GuardsLinked) {
+      const std::string guards = GuardsJsonFrom(reads, outcome.NewId);
+      if (!guards.empty()) FApi->CallApi("restapi/objects/obj-add-guards/", guards);
+      outcome.GuardsLinked = true;
+    }
+    if (!outcome.PictureSent && !object.MapFile.empty()) {
+      UploadPicture(*FApi, "restapi/pictures/upload/", object.MapFile, outcome.NewId);
+      outcome.PictureSent = true;
+    }
+    outcome.Status = TObjectStatus::Exported;
+  });
+  if (connected) return true;
+  // A create that went out and got no answer may have made the object.
+  const bool create_unanswered =
+      step == TPlannedStep::Create && outcome.NewId == 0 && !status_answer;
+  outcome.Status = create_unanswered ? TObjectStatus::Uncertain : TObjectStatus::Failed;
+  return false;
+}
 
-  const std::string response = FApi->CallApi("restapi/objects/create-standalone/",
-                                             BuildObjectJson(object, group_id, FObjPrefix));
-  if (ExtractNumber("extId", response, 0) != object.ExtId) {
-    ReportLine(kCreateFailed + ObjectTag(object) + ")");
-    return false;
-  }
-  const int32_t new_id = ExtractNumber("id", response, 0);
-  if (new_id == 0) {
-    ReportLine(kSetupFailed + ObjectTag(object) + ")");
-    return false;
-  }
-  const TObjectReads reads = ObjectReads(object, std::move(ahead), rest);
-  FApi->CallApi("restapi/objects/obj-card-save/",
-                CardJsonFrom(reads, object, new_id, group_id, FScode));
-  const std::string guards = GuardsJsonFrom(reads, new_id);
-  if (!guards.empty()) FApi->CallApi("restapi/objects/obj-add-guards/", guards);
-  if (!object.MapFile.empty()) {
-    UploadPicture(*FApi, "restapi/pictures/upload/", object.MapFile, new_id);
-  }
-  return true;
+bool TExportThread::NothingLeft(const TObjectData& object, const TObjectOutcome& outcome) {
+  if (!outcome.CardSaved) return false;
+  if (!outcome.PictureSent && IsPictureFile(object.MapFile)) return false;
+  return outcome.GuardsLinked || FReader->GetObjectGuards(object.Id).empty();
 }
 
 TObjectReads TExportThread::ObjectReads(const TObjectData& object,
                                         std::optional<TObjectReads> ahead,
-                                        std::span<const TObjectData> rest) {
+                                        std::span<const int32_t> read_ids) {
   if (ahead) return std::move(*ahead);
   TObjectReads reads = ReadObjectRecords(*FReader, object.Id);
   // Reading ahead starts once this reader has its caches and the source
   // answers; it is tried once a run.
-  if (!FReadAheadTried && !rest.empty() && reads.Clean) {
+  if (!FReadAheadTried && read_ids.size() > 1 && reads.Clean) {
     FReadAheadTried = true;
-    std::vector<int32_t> ids;
-    ids.reserve(rest.size());
-    for (const TObjectData& later : rest) ids.push_back(later.Id);
-    FReadAhead = std::make_unique<TReadAhead>(*FOptions, *FReader, std::move(ids));
+    FReadAhead = std::make_unique<TReadAhead>(
+        *FOptions, *FReader, std::vector<int32_t>(read_ids.begin() + 1, read_ids.end()));
   }
   return reads;
 }
 
-void TExportThread::EndEarly() {
+void TExportThread::OpenMapping() {
+  static const std::string kNoMapping =
+      platform::Utf8ToCp1251("ПРЕДУПРЕЖДЕНИЕ: ФАЙЛ СООТВЕТСТВИЯ НЕ ЗАПИСАН: ");
+  if (FMappingFileName.empty()) return;
+  try {
+    FMapping = std::make_unique<TMappingFile>(FMappingFileName);
+  } catch (const std::exception& error) {
+    // The run goes on: the mapping is a by-product, like the log.
+    ReportLine(kNoMapping + platform::Utf8ToCp1251(error.what()));
+  }
+}
+
+void TExportThread::TakeOutcome(TObjectOutcome outcome, bool reached) {
+  if (FMapping) FMapping->AddRow(outcome);
+  if (reached && outcome.Status == TObjectStatus::Exported && FTally.Total() > 0) {
+    FProgress = static_cast<int32_t>(static_cast<int64_t>(outcome.Place) * 100 / FTally.Total());
+  }
+  FTally.Take(std::move(outcome));
+}
+
+TRunEnd TExportThread::CheckObjects() {
+  static const std::string kIgnored =
+      platform::Utf8ToCp1251("ПРОВЕРКА: ПРОПУЩЕН ЭЛЕМЕНТ СПИСКА ОБЪЕКТОВ: ");
+  static const std::string kBadDocument = platform::Utf8ToCp1251("ПРОВЕРКА: НЕВЕРНЫЙ JSON (");
+  for (const std::string& item : IgnoredItems(FOptions->ObjectList)) ReportLine(kIgnored + item);
+  FSimList.Clear();
+  TPgrList& teams = FReader->GetTeams();
+  auto check = [&](const std::string& what, const std::string& document) {
+    if (document.empty()) return;
+    const std::string fault = JsonFault(document);
+    if (!fault.empty()) ReportLine(kBadDocument + what + "): " + fault + ": " + document);
+  };
+  for (const TPgrData& team : teams) check("gbr" + platform::IntToStr(team.Id), GuardJson(team, 0));
+  if (!ReadObjects(FObjects)) return TRunEnd::NoObjects;
+  for (const std::string& line : SharedExtIdLines(FObjects)) ReportLine(line);
+  FTally.Begin(static_cast<int32_t>(FObjects.size()));
+  for (int32_t place = 0; place < FTally.Total(); ++place) {
+    if (Terminated()) return TRunEnd::Stopped;
+    TObjectData& object = FObjects[place];
+    TObjectOutcome outcome;
+    outcome.Place = place;
+    outcome.Id = object.Id;
+    outcome.ExtId = object.ExtId;
+    CheckObject(object, outcome);
+    const TObjectReads reads = ReadObjectRecords(*FReader, object.Id);
+    const std::string tag = ObjectTag(object);
+    check(tag, BuildObjectJson(object, 0, FObjPrefix));
+    check(tag, CardJsonFrom(reads, object, 0, 0, FScode));
+    check(tag, GuardsJsonFrom(reads, 0));
+    outcome.Status = TObjectStatus::Exported;
+    TakeOutcome(std::move(outcome), true);
+  }
+  return TRunEnd::Completed;
+}
+
+void TExportThread::EndEarly(TRunEnd end) {
   ReleaseRun();
-  FRunEnd = TRunEnd::EndedEarly;
+  FRunEnd = end;
   FProgress = 100;
   FRunning = false;
 }
 
-void TExportThread::Summary(const TRunTally& tally) {
+void TExportThread::Summary() {
   FSimList.Clear();
   for (const std::string& line :
-       SummaryLines(tally.Total, tally.Exported, tally.Failed, tally.Warnings)) {
+       SummaryLines(FTally.Total(), FTally.Exported(), FTally.FailedList(), FTally.Warnings())) {
     ReportLine(line);
   }
 }
@@ -236,5 +455,7 @@ void TExportThread::ReleaseRun() {
   if (FReader) FReader->Disconnect();
   FReader.reset();
   FApi.reset();
+  FMapping.reset();
   FLogger.reset();
+  FObjects.clear();
 }

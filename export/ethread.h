@@ -19,7 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "export/object_outcome.h"
 #include "export/reader_documents.h"
+#include "export/resume_plan.h"
+#include "export/run_log_reader.h"
+#include "export/run_tally.h"
 #include "export/sim_set.h"
 #include "platform/worker_thread.h"
 #include "source/db_options.h"
@@ -32,6 +36,7 @@ class TLogger;
 namespace platform {
 class TTlsTrust;
 }
+class TMappingFile;
 
 // How a run ended, for owners that need more than IsRunning.
 enum class TRunEnd {
@@ -41,6 +46,7 @@ enum class TRunEnd {
   ConnectionLost,  // the target failed during an object, summary written
   NoObjects,       // the objects could not be read, summary written (total 0)
   EndedEarly,      // stopped at the objects group or guard step, no summary
+  Refused,         // a resume that does not fit the source or the platform, nothing sent
 };
 
 class TExportThread : public platform::TWorkerThread {
@@ -59,6 +65,18 @@ class TExportThread : public platform::TWorkerThread {
   // the run uses the system's store, loaded at its first https request.
   // Called before the run is started.
   void SetTrust(std::shared_ptr<platform::TTlsTrust> trust) { FTrust = std::move(trust); }
+  // A check run: reads, checks and builds every document, parses each as
+  // JSON, and contacts no platform. Called before the run is started.
+  void SetCheckOnly() { FCheckOnly = true; }
+  // Finishes the migration that `state` shows, read from `log_name` (named
+  // in the run's log); objects sent earlier without an answer are sent
+  // again only with `resend_uncertain`. Called before the run is started.
+  void SetResume(TMigrationState state, const std::string& log_name, bool resend_uncertain);
+  // One CSV row per selected object in object order (mapping_file.h),
+  // written as the run goes; the file is made when the objects have been
+  // read, so a run that ends before keeps an earlier file. Called before the
+  // run is started.
+  void SetMappingFile(const std::string& file_name) { FMappingFileName = file_name; }
 
   int32_t GetProgress() const { return FProgress.load(); }
   bool IsRunning() const { return FRunning.load(); }
@@ -69,6 +87,12 @@ class TExportThread : public platform::TWorkerThread {
   // Empty while every report line has reached the log file; else why the
   // first one did not (the file lacks it). Safe where GetLastLine is.
   std::string LogFailure() const;
+  // Final once Finished() is true: every selected object is exported, by
+  // this run or by those it resumes.
+  bool AllExported() const { return FAllExported.load(); }
+  // Final once Finished() is true: the run got the objects group's id (made
+  // it, or found the one it resumes), so a later run can resume it.
+  bool GroupKnown() const { return FGroupKnown.load(); }
 
  protected:
   void Execute() override;
@@ -80,23 +104,34 @@ class TExportThread : public platform::TWorkerThread {
   // reported as a lost connection and gives false.
   template <class TStep>
   bool TalkToTarget(TStep step);
-  // What the object phase counted and collected, for the summary.
-  struct TRunTally {
-    int32_t Total = 0;  // objects read (0 when reading failed)
-    int32_t Exported = 0;
-    std::string Failed;  // "Id/ExtId, " per object not exported
-    std::vector<std::string> Warnings;
-  };
+  // The run's first steps on the platform: the objects group and the
+  // guards, made afresh or, on a resume, found in the logs. 0 when the run
+  // must end early (reported).
+  int32_t PrepareTarget();
   // Reads the objects and takes each through the checks and its requests.
-  TRunEnd ExportObjects(int32_t group_id, TRunTally& tally);
-  // One object's requests; false when the target did not accept it.
-  // `rest`: the objects after this one, in the order they come.
-  bool ExportObject(TObjectData& object, int32_t group_id, std::span<const TObjectData> rest);
+  TRunEnd ExportObjects(int32_t group_id);
+  // The objects' records and documents, parsed as JSON, nothing sent.
+  TRunEnd CheckObjects();
+  bool ReadObjects(TObjectList& objects);
+  // The object's pre-export checks, its warnings into `outcome`.
+  void CheckObject(TObjectData& object, TObjectOutcome& outcome);
+  // Sends what is left of one object and records it in `outcome`; false
+  // when the connection to the target was lost (reported).
+  // `read_ids`: the objects from this one on whose records will be read.
+  bool SendObject(TObjectData& object, TPlannedStep step, int32_t group_id,
+                  std::span<const int32_t> read_ids, TObjectOutcome& outcome);
   // The records of `object`: read ahead when they were, else read now.
   TObjectReads ObjectReads(const TObjectData& object, std::optional<TObjectReads> ahead,
-                           std::span<const TObjectData> rest);
-  void EndEarly();
-  void Summary(const TRunTally& tally);
+                           std::span<const int32_t> read_ids);
+  // An object whose steps are all done needs no request.
+  bool NothingLeft(const TObjectData& object, const TObjectOutcome& outcome);
+  // Creates the mapping file when one is asked for; reports when it cannot.
+  void OpenMapping();
+  // Takes the next object's outcome in object order: tally, mapping row, progress.
+  // `reached`: the object came up in this run's loop (not left by a stop or a break).
+  void TakeOutcome(TObjectOutcome outcome, bool reached);
+  void EndEarly(TRunEnd end = TRunEnd::EndedEarly);
+  void Summary();
   void ReleaseRun();
 
   std::atomic<int32_t> FProgress{0};
@@ -120,5 +155,16 @@ class TExportThread : public platform::TWorkerThread {
   std::optional<int32_t> FReadTimeout;
   std::shared_ptr<platform::TTlsTrust> FTrust;
   std::atomic<TRunEnd> FRunEnd{TRunEnd::NotEnded};
+  std::atomic<bool> FAllExported{false};
+  std::atomic<bool> FGroupKnown{false};
+  bool FCheckOnly = false;
+  std::optional<TMigrationState> FResume;
+  std::string FResumedLog;
+  bool FResendUncertain = false;
+  std::string FMappingFileName;
+  std::unique_ptr<TMappingFile> FMapping;
+  TObjectList FObjects;  // a resume reads them before anything is sent
+  bool FObjectsRead = false;
+  TRunTally FTally;
   std::function<void()> FShowLastLine;
 };

@@ -17,6 +17,9 @@ bool IsPictureFile(const std::string& path);
 // image/png), the object id part and the caption part.
 std::string MultipartBody(const std::string& file_name, const std::string& content, int32_t new_id);
 
+// The Accept value an upload leaves behind for every later request of the run.
+extern const char kUploadAcceptValue[];
+
 // Posts the file `map_file` names (see map_path.h) for object `new_id` to
 // base URL + `path`. Leaves the session's Content-Type at "application/json"
 // and its Accept at the upload's value.
