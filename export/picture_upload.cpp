@@ -10,6 +10,7 @@
 #include "http/stream.h"
 #include "platform/files.h"
 #include "platform/numbers.h"
+#include "platform/scoped_restore.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -61,8 +62,11 @@ void UploadPicture(TApiClient& api, const std::string& path, const std::string& 
     return;
   }
   TIdHTTPRequest& request = api.Http().Request;
+  const platform::TScopedRestore<std::string> json_content_type(request.ContentType);
+  const platform::TScopedRestore<int32_t> json_content_length(request.ContentLength);
   try {
     request.ContentType = "multipart/form-data; boundary=MigrationPathMapBoundary";
+    // Kept after the upload: the run's rule for all its later requests.
     request.Accept = kUploadAcceptValue;
     const std::string body =
         MultipartBody(MapFileName(map_file), platform::ReadWholeFile(file_path), new_id);
@@ -73,5 +77,4 @@ void UploadPicture(TApiClient& api, const std::string& path, const std::string& 
   } catch (const std::exception& error) {
     api.Report(kFailed + map_file + "   " + error.what());
   }
-  request.ContentType = "application/json";
 }

@@ -9,6 +9,7 @@
 #include "http/text_util.h"
 #include "platform/convert_error.h"
 #include "platform/numbers.h"
+#include "platform/scoped_restore.h"
 
 namespace {
 
@@ -59,20 +60,6 @@ size_t ChunkSize(std::string_view line) {
   return size;
 }
 
-// Restores a value when the scope ends, however it ends.
-template <typename T>
-class TRestore {
- public:
-  explicit TRestore(T& target) : FTarget(target), FSaved(target) {}
-  ~TRestore() { FTarget = FSaved; }
-  TRestore(const TRestore&) = delete;
-  TRestore& operator=(const TRestore&) = delete;
-
- private:
-  T& FTarget;
-  T FSaved;
-};
-
 // Joins a relative directory path to a working one, resolving "." and "..".
 std::string JoinPaths(const std::string& base, const std::string& relative) {
   std::vector<std::string> segments;
@@ -120,7 +107,7 @@ std::string TIdHTTP::HttpPost(const std::string& url, std::initializer_list<std:
 
 std::string TIdHTTP::HttpPost(const std::string& url, const TIdStream& body) {
   if (Connected()) Disconnect();
-  TRestore<TIdHTTPProtocolVersion> restore_version(ProtocolVersion);
+  platform::TScopedRestore<TIdHTTPProtocolVersion> restore_version(ProtocolVersion);
   if (!HTTPOptions.Contains(hoKeepOrigProtocol)) ProtocolVersion = pv1_0;
   std::string sink;
   DoRequest(hmPost, url, body, sink);
