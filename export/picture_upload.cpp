@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/numbers.h"
 #include "platform/scoped_restore.h"
+#include "platform/text_case.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -23,10 +24,7 @@ const char kUploadAcceptValue[] = "application/json, text/javascript, */*; q=0.0
 
 bool IsPictureFile(const std::string& path) {
   if (path.size() < 5) return false;
-  std::string tail = path.substr(path.size() - 4);
-  for (char& c : tail) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
+  const std::string tail = platform::LowerCase(std::string_view(path).substr(path.size() - 4));
   return tail == ".png" || tail == ".jpg";
 }
 
