@@ -3,14 +3,14 @@
 // outcome is told in report lines only; it never raises.
 // Run on the run's thread only, between the run's other requests.
 //
-// Request headers: the upload's Content-Type and Content-Length are its own
-// and are put back as they were when it ends, however it ends (the run's
-// JSON Content-Type, "application/json", is back for the next request). The
-// Accept value is different by rule: from the first upload that gets as far
-// as its request on, every later request of the run, JSON calls included,
-// is sent with kUploadAcceptValue. That is what the platform has always
-// seen from this tool, and a resumed run sets the same value again when the
-// run it resumes had reached an upload (ethread.cpp).
+// Request headers. Content-Type and Content-Length are the upload's own:
+// they are put back as they were when it ends, however it ends (the run's
+// JSON Content-Type, "application/json", is in force again for the next
+// request). Accept is deliberately not put back: it is the run's rule that
+// from the first upload whose file exists on, every later request of the
+// run, JSON calls included, carries kUploadAcceptValue. A resumed run sets
+// the value at its start when the run it resumes had reached an upload
+// (ethread.cpp), so that it goes on as the broken run would have.
 #pragma once
 
 #include <cstdint>
