@@ -6,8 +6,11 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <string_view>
+#include <utility>
 
-#include "http/session.h"
+#include "export/operator_settings.h"
+#include "log/log_location.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
 #include "source/object_filter.h"
@@ -118,30 +121,31 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
     given[name] = value;
   }
 
-  options.Db.Host = Text(given, "--db-host", "127.0.0.1");
-  options.Db.DBName = Text(given, "--db-name", "velmora");
-  options.Db.User = Text(given, "--db-user", "root");
+  options.Db.Host = Text(given, "--db-host", kDefaultDbHost);
+  options.Db.DBName = Text(given, "--db-name", kDefaultDbName);
+  options.Db.User = Text(given, "--db-user", kDefaultDbUser);
   options.Db.Password =
-      Secret(given, "--db-password", "HALVEX_DB_PASSWORD", environment, "quietlamp");
+      Secret(given, "--db-password", "HALVEX_DB_PASSWORD", environment, kDefaultDbPassword);
   options.Db.ObjectList = Text(given, "--objects", "");
-  if (!platform::TryTextToInt(Text(given, "--db-port", "3306"), options.Db.Port)) {
-    throw ECliOptionError("Imput correct MySQL port");
+  if (!platform::TryTextToInt(Text(given, "--db-port", kDefaultDbPort), options.Db.Port)) {
+    throw ECliOptionError(kBadPortMessage);
   }
-  options.Db.Charset = "cp1251";
-  if (!platform::TryTextToInt(Text(given, "--prefix", "0"), options.ObjPrefix)) {
-    throw ECliOptionError("Imput correct object prefix");
+  options.Db.Charset = kDbCharset;
+  if (!platform::TryTextToInt(Text(given, "--prefix", kDefaultObjPrefix), options.ObjPrefix)) {
+    throw ECliOptionError(kBadPrefixMessage);
   }
-  if (ObjectListRefused(options.Db.ObjectList)) throw ECliOptionError("Input correct object list");
-  const std::string geocoder = Text(given, "--geocoder", "Yandex");
-  if (geocoder != "Yandex" && geocoder != "Google") {
-    throw ECliOptionError("--geocoder: Yandex or Google");
+  if (ObjectListRefused(options.Db.ObjectList)) throw ECliOptionError(kBadObjectListMessage);
+  const std::string geocoder = Text(given, "--geocoder", kDefaultGeocoder);
+  if (geocoder != kGeocoderNames[0] && geocoder != kGeocoderNames[1]) {
+    throw ECliOptionError(std::string("--geocoder: ") + kGeocoderNames[0] + " or " +
+                          kGeocoderNames[1]);
   }
-  options.Scode = geocoder == "Google" ? "GGL" : "YDX";
-  options.Url = Text(given, "--url", "http://127.0.0.1:8080/");
+  options.Scode = GeocoderCode(geocoder);
+  options.Url = Text(given, "--url", kDefaultUrl);
   if (options.Url.empty()) throw ECliOptionError("--url: the URL is empty");
   if (options.Url.back() != '/') options.Url += '/';
-  options.User = Text(given, "--user", "root");
-  options.Password = Secret(given, "--password", "MARIVON_PASSWORD", environment, "larkspur");
+  options.User = Text(given, "--user", kDefaultUser);
+  options.Password = Secret(given, "--password", "MARIVON_PASSWORD", environment, kDefaultPassword);
   if (auto it = given.find("--log-dir"); it != given.end()) options.LogDir = it->second;
   if (auto it = given.find("--ca-file"); it != given.end()) {
     if (it->second.empty()) throw ECliOptionError("--ca-file: the file name is empty");
@@ -166,64 +170,84 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
 }
 
 std::string CliUsage() {
-  return std::string(
-             "Usage: halvex-export-cli [options]\n"
-             "Exports the guarded objects of a Halvex database to the Marivon platform,\n"
-             "as the window's Start does, printing every report line.\n"
-             "\n"
-             "  --db-host HOST        Halvex MySQL server (127.0.0.1)\n"
-             "  --db-port N           its port (3306)\n"
-             "  --db-name NAME        database (velmora)\n"
-             "  --db-user USER        account (root)\n"
-             "  --db-password TEXT    password (quietlamp); visible to every user in ps,\n"
-             "                        prefer --db-password-file or HALVEX_DB_PASSWORD\n"
-             "  --db-password-file FILE  the password is the file's first line\n"
-             "  --url URL             Marivon base URL, \"/\" is appended when missing\n"
-             "                        (http://127.0.0.1:8080/)\n"
-             "  --user USER           Marivon account (root)\n"
-             "  --password TEXT       its password (larkspur); visible to every user in ps,\n"
-             "                        prefer --password-file or MARIVON_PASSWORD\n"
-             "  --password-file FILE  the password is the file's first line\n"
-             "  --ca-file FILE        PEM certificates trusted for an https URL besides\n"
-             "                        the system's store (SSL_CERT_FILE, SSL_CERT_DIR)\n"
-             "  --prefix N            prefix for objects without IMEI (0)\n"
-             "  --geocoder NAME       Yandex or Google (Yandex)\n"
-             "  --objects LIST        object numbers and ranges, e.g. 5,10-20 (all)\n"
-             "  --log-dir DIR         folder of the Log_<start time>.log file (next to\n"
-             "                        the program in its build tree, else\n"
-             "                        $XDG_STATE_HOME/halvex-export, by default\n"
-             "                        ~/.local/state/halvex-export)\n") +
-         "  --read-timeout MS     longest wait for the platform's answer, 0 for no limit\n"
-         "                        (" +
-         platform::IntToStr(TIdHTTP::kDefaultReadTimeout) +
-         ")\n"
-         "  --check               read and check every object and build its documents,\n"
-         "                        contacting no platform; the summary is the one a run\n"
-         "                        would write\n"
-         "  --resume LOG          finish the migration that the run which wrote LOG began\n"
-         "  --resend-uncertain    with --resume: send again the objects whose create\n"
-         "                        got no answer (they may then exist twice)\n"
-         "  --mapping FILE        write id,ext_id,marivon_id,status per object (CSV)\n"
-         "  --help                this text\n"
-         "  --version             the program's version\n"
-         "\n"
-         "A password option wins over its file, a file over its variable\n"
-         "(MARIVON_PASSWORD, HALVEX_DB_PASSWORD), a variable over the default.\n"
-         "An https URL is checked against the trusted certificates; there is no\n"
-         "way to skip the check. The log file is readable by its owner only.\n"
-         "\n"
-         "Route-map files are looked up from the current folder: a stored\n"
-         "D:\\maps\\a.png is read as ./D/maps/a.png, maps\\a.png as ./maps/a.png.\n"
-         "Ctrl-C or SIGTERM stops the run before its next object; the summary is still\n"
-         "written. A run that breaks or is stopped ends with the command that resumes it.\n"
-         "Standard error names the log file at the start, and says so when the\n"
-         "log file could not take every line.\n"
-         "Exit status: 0 the run went through every object and wrote its summary (with\n"
-         "--resume: every object is exported; with --check: the objects could be read);\n"
-         "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
-         "objects not readable, a resume refused), ended by an error, or its log file\n"
-         "misses lines; 2 invalid options, a password or CA file that cannot be read,\n"
-         "or a log that cannot be resumed.\n";
+  std::string text =
+      "Usage: halvex-export-cli [options]\n"
+      "Exports the guarded objects of a Halvex database to the Marivon platform,\n"
+      "as the window's Start does, printing every report line.\n"
+      "\n"
+      "  --db-host HOST        Halvex MySQL server ({db-host})\n"
+      "  --db-port N           its port ({db-port})\n"
+      "  --db-name NAME        database ({db-name})\n"
+      "  --db-user USER        account ({db-user})\n"
+      "  --db-password TEXT    password ({db-password}); visible to every user in ps,\n"
+      "                        prefer --db-password-file or HALVEX_DB_PASSWORD\n"
+      "  --db-password-file FILE  the password is the file's first line\n"
+      "  --url URL             Marivon base URL, \"/\" is appended when missing\n"
+      "                        ({url})\n"
+      "  --user USER           Marivon account ({user})\n"
+      "  --password TEXT       its password ({password}); visible to every user in ps,\n"
+      "                        prefer --password-file or MARIVON_PASSWORD\n"
+      "  --password-file FILE  the password is the file's first line\n"
+      "  --ca-file FILE        PEM certificates trusted for an https URL besides\n"
+      "                        the system's store (SSL_CERT_FILE, SSL_CERT_DIR)\n"
+      "  --prefix N            prefix for objects without IMEI ({prefix})\n"
+      "  --geocoder NAME       {geocoders} ({geocoder})\n"
+      "  --objects LIST        object numbers and ranges, e.g. 5,10-20 (all)\n"
+      "  --log-dir DIR         folder of the {log-file} file (next to\n"
+      "                        the program in its build tree, else\n"
+      "                        $XDG_STATE_HOME/halvex-export, by default\n"
+      "                        ~/.local/state/halvex-export)\n"
+      "  --read-timeout MS     longest wait for the platform's answer, 0 for no limit\n"
+      "                        ({read-timeout})\n"
+      "  --check               read and check every object and build its documents,\n"
+      "                        contacting no platform; the summary is the one a run\n"
+      "                        would write\n"
+      "  --resume LOG          finish the migration that the run which wrote LOG began\n"
+      "  --resend-uncertain    with --resume: send again the objects whose create\n"
+      "                        got no answer (they may then exist twice)\n"
+      "  --mapping FILE        write id,ext_id,marivon_id,status per object (CSV)\n"
+      "  --help                this text\n"
+      "  --version             the program's version\n"
+      "\n"
+      "A password option wins over its file, a file over its variable\n"
+      "(MARIVON_PASSWORD, HALVEX_DB_PASSWORD), a variable over the default.\n"
+      "An https URL is checked against the trusted certificates; there is no\n"
+      "way to skip the check. The log file is readable by its owner only.\n"
+      "\n"
+      "Route-map files are looked up from the current folder: a stored\n"
+      "D:\\maps\\a.png is read as ./D/maps/a.png, maps\\a.png as ./maps/a.png.\n"
+      "Ctrl-C or SIGTERM stops the run before its next object; the summary is still\n"
+      "written. A run that breaks or is stopped ends with the command that resumes it.\n"
+      "Standard error names the log file at the start, and says so when the\n"
+      "log file could not take every line.\n"
+      "Exit status: 0 the run went through every object and wrote its summary (with\n"
+      "--resume: every object is exported; with --check: the objects could be read);\n"
+      "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
+      "objects not readable, a resume refused), ended by an error, or its log file\n"
+      "misses lines; 2 invalid options, a password or CA file that cannot be read,\n"
+      "or a log that cannot be resumed.\n";
+  // The defaults and names shown are the ones the options use.
+  const std::pair<const char*, std::string> values[] = {
+      {"{db-host}", kDefaultDbHost},
+      {"{db-port}", kDefaultDbPort},
+      {"{db-name}", kDefaultDbName},
+      {"{db-user}", kDefaultDbUser},
+      {"{db-password}", kDefaultDbPassword},
+      {"{url}", kDefaultUrl},
+      {"{user}", kDefaultUser},
+      {"{password}", kDefaultPassword},
+      {"{prefix}", kDefaultObjPrefix},
+      {"{geocoders}", std::string(kGeocoderNames[0]) + " or " + kGeocoderNames[1]},
+      {"{geocoder}", kDefaultGeocoder},
+      {"{log-file}",
+       std::string(runlog::kRunLogPrefix) + "<start time>" + runlog::kRunLogExtension},
+      {"{read-timeout}", platform::IntToStr(kDefaultReadTimeoutMs)},
+  };
+  for (const auto& [name, value] : values) {
+    const std::string_view placeholder = name;
+    text.replace(text.find(placeholder), placeholder.size(), value);
+  }
+  return text;
 }
 
 std::string CliVersion() { return std::string("halvex-export-cli ") + HALVEX_VERSION; }

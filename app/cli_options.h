@@ -1,8 +1,9 @@
 // The console runner's command line: the same settings as the window's
-// fields, with the window's defaults and its two field checks, plus the
-// folder of the log file, an HTTP read limit, a CA bundle for https, and
-// the two passwords from files or variables instead of options. Reads only
-// the password files and the variables it is given; any thread.
+// fields, with the window's defaults and field checks (both from
+// export/operator_settings.h), plus the folder of the log file, an HTTP
+// read limit, a CA bundle for https, and the two passwords from files or
+// variables instead of options. Reads only the password files and the
+// variables it is given; any thread.
 #pragma once
 
 #include <cstdint>

@@ -72,10 +72,6 @@ class TLogWatch {
 
 }  // namespace
 
-std::string CliLogFileName(const std::string& dir) {
-  return runlog::RunLogFileName(dir.empty() ? runlog::RunLogFolder() : dir);
-}
-
 int RunCliExport(const TCliOptions& options) {
   // A CA file is read before anything starts, so that a wrong one is an
   // invalid option rather than a failure at the first request.
@@ -101,7 +97,7 @@ int RunCliExport(const TCliOptions& options) {
   run_ptr = run.get();
   run->SetDbOptions(&options.Db);
   run->SetTarget(options.Url, options.User, options.Password, options.ObjPrefix, options.Scode);
-  std::string log_file = CliLogFileName(options.LogDir);
+  std::string log_file = runlog::RunLogFileName(options.LogDir);
   if (const int refused = SetUpRunModes(*run, options, log_file)) return refused;
   std::fprintf(stderr, "halvex-export-cli: log file %s\n", log_file.c_str());
   TLogWatch log_watch(log_file);

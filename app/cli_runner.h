@@ -15,7 +15,3 @@
 // --resume and --check: resume_command.h). Standard error names the log
 // file at the start and tells once when it lacks lines.
 int RunCliExport(const TCliOptions& options);
-
-// "Log_dd_mm_yyyy_hh-nn-ss.log" for the present moment, in `dir` (the run
-// log folder of log/log_location.h when empty).
-std::string CliLogFileName(const std::string& dir);

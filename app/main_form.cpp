@@ -1,5 +1,5 @@
-// The operator window: its controls and defaults, and the Start, Stop and
-// Poll handling of one run.
+// The operator window: its controls and defaults (export/operator_settings.h),
+// and the Start, Stop and Poll handling of one run.
 //
 // Choices of this window where the run control leaves them open:
 // - An empty URL field at Start is refused like an invalid port or prefix:
@@ -34,6 +34,7 @@
 #include <thread>
 
 #include "app/abandoned_runs.h"
+#include "export/operator_settings.h"
 #include "log/log_location.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
@@ -132,28 +133,28 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption
 void TMainForm::CreateControls() {
   GroupBoxMS = NewGroupBox(this, "GroupBoxMS", Label("Halvex"), {8, 8, 305, 265});
   lemshost =
-      NewEdit(GroupBoxMS, "lemshost", Label("Адрес:"), {16, 32, 273, 21}, Label("127.0.0.1"));
-  lemsport = NewEdit(GroupBoxMS, "lemsport", Label("Порт:"), {16, 80, 273, 21}, Label("3306"));
-  lemsbase =
-      NewEdit(GroupBoxMS, "lemsbase", Label("Имя базы:"), {16, 128, 273, 21}, Label("velmora"));
-  lemsuser =
-      NewEdit(GroupBoxMS, "lemsuser", Label("Пользователь:"), {16, 176, 273, 21}, Label("root"));
-  lemspass =
-      NewEdit(GroupBoxMS, "lemspass", Label("Пароль:"), {16, 224, 273, 21}, Label("quietlamp"));
+      NewEdit(GroupBoxMS, "lemshost", Label("Адрес:"), {16, 32, 273, 21}, Label(kDefaultDbHost));
+  lemsport =
+      NewEdit(GroupBoxMS, "lemsport", Label("Порт:"), {16, 80, 273, 21}, Label(kDefaultDbPort));
+  lemsbase = NewEdit(GroupBoxMS, "lemsbase", Label("Имя базы:"), {16, 128, 273, 21},
+                     Label(kDefaultDbName));
+  lemsuser = NewEdit(GroupBoxMS, "lemsuser", Label("Пользователь:"), {16, 176, 273, 21},
+                     Label(kDefaultDbUser));
+  lemspass = NewEdit(GroupBoxMS, "lemspass", Label("Пароль:"), {16, 224, 273, 21},
+                     Label(kDefaultDbPassword));
   lemspass->MaskInput();
 
   GroupBox1 = NewGroupBox(this, "GroupBox1", Label("Marivon"), {8, 280, 305, 169});
-  legrurl = NewEdit(GroupBox1, "legrurl", Label("URL"), {16, 32, 273, 21},
-                    Label("http://127.0.0.1:8080/"));
-  legruser =
-      NewEdit(GroupBox1, "legruser", Label("Пользователь:"), {16, 80, 273, 21}, Label("root"));
+  legrurl = NewEdit(GroupBox1, "legrurl", Label("URL"), {16, 32, 273, 21}, Label(kDefaultUrl));
+  legruser = NewEdit(GroupBox1, "legruser", Label("Пользователь:"), {16, 80, 273, 21},
+                     Label(kDefaultUser));
   legrpass =
-      NewEdit(GroupBox1, "legrpass", Label("Пароль:"), {16, 128, 273, 21}, Label("larkspur"));
+      NewEdit(GroupBox1, "legrpass", Label("Пароль:"), {16, 128, 273, 21}, Label(kDefaultPassword));
   legrpass->MaskInput();
 
   GroupBox2 = NewGroupBox(this, "GroupBox2", Label("Параметры переноса"), {8, 456, 305, 169});
   legrobjprefix = NewEdit(GroupBox2, "legrobjprefix", Label("Префикс для объектов без IMEI:"),
-                          {16, 32, 273, 21}, Label("0"));
+                          {16, 32, 273, 21}, Label(kDefaultObjPrefix));
   Label1 = new QLabel(Label("Поиск координат:"), GroupBox2);
   Label1->setObjectName("Label1");
   Label1->adjustSize();
@@ -161,8 +162,8 @@ void TMainForm::CreateControls() {
   cbScode = new QComboBox(GroupBox2);  // not editable: selection only
   cbScode->setObjectName("cbScode");
   cbScode->setGeometry(16, 80, 273, 21);
-  cbScode->addItems({Label("Yandex"), Label("Google")});
-  cbScode->setCurrentIndex(0);
+  for (const char* geocoder : kGeocoderNames) cbScode->addItem(Label(geocoder));
+  cbScode->setCurrentText(Label(kDefaultGeocoder));
   Label1->setBuddy(cbScode);
   leobjlist = NewEdit(GroupBox2, "leobjlist", Label("Список объектов (все, если пустое поле):"),
                       {16, 128, 273, 21}, QString());
@@ -244,24 +245,24 @@ void TMainForm::StartButtonClick() {
   FDBoptions->ObjectList = FieldText(leobjlist);
   int32_t port = 0;
   if (!platform::TryTextToInt(FieldText(lemsport), port)) {
-    ShowMessage(Label("Imput correct MySQL port"));
+    ShowMessage(Label(kBadPortMessage));
     return;
   }
   FDBoptions->Port = port;
-  FDBoptions->Charset = "cp1251";
+  FDBoptions->Charset = kDbCharset;
   int32_t prefix = 0;
   if (!platform::TryTextToInt(FieldText(legrobjprefix), prefix)) {
-    ShowMessage(Label("Imput correct object prefix"));
+    ShowMessage(Label(kBadPrefixMessage));
     return;
   }
   // A list with no valid item would otherwise mean every object.
   if (ObjectListRefused(FDBoptions->ObjectList)) {
-    ShowMessage(Label("Input correct object list"));
+    ShowMessage(Label(kBadObjectListMessage));
     return;
   }
-  const std::string scode = cbScode->currentIndex() == 1 ? "GGL" : "YDX";
+  const std::string scode = GeocoderCode(cbScode->currentText().toStdString());
   if (legrurl->text().isEmpty()) {
-    ShowMessage(Label("Input the Marivon URL"));
+    ShowMessage(Label(kEmptyUrlMessage));
     return;
   }
   if (!legrurl->text().endsWith(QLatin1Char('/'))) legrurl->setText(legrurl->text() + '/');
@@ -272,7 +273,7 @@ void TMainForm::StartButtonClick() {
                            scode);
   // The log goes next to the program in its build tree, else to the user's
   // state folder; the caption names it from now until the next Start.
-  FLogFileName = runlog::RunLogFileName(runlog::RunLogFolder());
+  FLogFileName = runlog::RunLogFileName();
   FExportThread->SetLogFileName(FLogFileName);
   setWindowTitle(Label(kCaption) + " - " + QFile::decodeName(FLogFileName.c_str()));
   FLogFailureShown = false;

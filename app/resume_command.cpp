@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "export/ethread.h"
+#include "log/log_location.h"
 #include "platform/files.h"
 
 namespace {
@@ -46,9 +47,10 @@ std::string AbsoluteName(const std::string& file_name) {
 
 std::string FreeLogFileName(const std::string& preferred) {
   if (!platform::FileExists(preferred)) return preferred;
-  const std::string stem = preferred.substr(0, preferred.size() - 4);  // without ".log"
+  const size_t extension = std::size(runlog::kRunLogExtension) - 1;
+  const std::string stem = preferred.substr(0, preferred.size() - extension);
   for (int n = 2;; ++n) {
-    const std::string name = stem + "_" + std::to_string(n) + ".log";
+    const std::string name = stem + "_" + std::to_string(n) + runlog::kRunLogExtension;
     if (!platform::FileExists(name)) return name;
   }
 }

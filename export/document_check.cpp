@@ -6,6 +6,7 @@
 
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
+#include "platform/text_list.h"
 
 std::string JsonFault(const std::string& document) {
   try {
@@ -31,7 +32,7 @@ std::vector<std::string> SharedExtIdLines(const TObjectList& objects) {
     const std::vector<int32_t>& ids = ids_by_ext[ext_id];
     if (ids.size() < 2) continue;
     std::string list;
-    for (const int32_t id : ids) list += (list.empty() ? "" : ", ") + platform::IntToStr(id);
+    for (const int32_t id : ids) platform::AppendToList(list, platform::IntToStr(id));
     lines.push_back(kShared + list + kNumber + platform::IntToStr(ext_id));
   }
   return lines;

@@ -3,6 +3,7 @@
 
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
+#include "platform/text_list.h"
 #include "source/json_escape.h"
 
 namespace {
@@ -23,15 +24,10 @@ void AddDateMember(std::string& doc, const char* name, platform::TDateTime value
   if (value != 0) AddTextMember(doc, name, CardDate(value));
 }
 
-// Appends "label" + value + ", " when the value is not empty.
+// Lists "label" + value when the value is not empty.
 void AddLabelled(std::string& text, const std::string& label, const std::string& value) {
-  if (value.empty()) return;
-  text += label;
-  text += value;
-  text += ", ";
+  if (!value.empty()) platform::AppendToList(text, label + value);
 }
-
-void DropLast(std::string& text, size_t n) { text.resize(text.size() >= n ? text.size() - n : 0); }
 
 std::string PersonComment(const TPplData& person) {
   static const std::string kPosition = platform::Utf8ToCp1251("Должность: ");
@@ -49,7 +45,6 @@ std::string PersonComment(const TPplData& person) {
   AddLabelled(comment, kBuilding, person.Building);
   AddLabelled(comment, kApartment, person.Apartment);
   AddLabelled(comment, kPhone3, person.Phone3);
-  DropLast(comment, 2);
   return comment;
 }
 
@@ -76,14 +71,16 @@ std::string Description(const TObjectData& object) {
   static const std::string kRoutes = platform::Utf8ToCp1251("Пути подъезда: ");
   std::string phones;
   for (const std::string* phone : {&object.Phone1, &object.Phone2, &object.Phone3}) {
-    if (!phone->empty()) phones += *phone + ", ";
+    if (!phone->empty()) platform::AppendToList(phones, *phone);
   }
-  DropLast(phones, 2);
+  // Sentences, each ending in ".", with one blank between them.
   std::string text;
-  if (!object.PoliceDept.empty()) text += kPolice + object.PoliceDept + ". ";
-  if (!phones.empty()) text += kPhones + phones + ". ";
-  if (!object.Routes.empty()) text += kRoutes + object.Routes + ". ";
-  DropLast(text, 1);
+  const auto add_sentence = [&text](const std::string& label, const std::string& value) {
+    if (!value.empty()) platform::AppendToList(text, label + value + ".", " ");
+  };
+  add_sentence(kPolice, object.PoliceDept);
+  add_sentence(kPhones, phones);
+  add_sentence(kRoutes, object.Routes);
   return text;
 }
 
@@ -128,13 +125,13 @@ std::string CardJson(const TObjectData& object, int32_t new_id, int32_t group_id
 std::string PersonsDocument(const TPplList& persons) {
   std::string people;
   for (const TPplData& p : persons) {
-    people += "{\\\"key\\\":\\\"" + IntToStr(p.Key) + "\\\",\\\"name\\\":\\\"" +
-              JsonEscape(p.Name) + "\\\",\\\"phone1\\\":\\\"" + JsonEscape(p.Phone1) +
-              "\\\",\\\"phone2\\\":\\\"" + JsonEscape(p.Phone2) + "\\\",\\\"comment\\\":\\\"" +
-              JsonEscape(PersonComment(p)) + "\\\"}, ";
+    platform::AppendToList(
+        people, "{\\\"key\\\":\\\"" + IntToStr(p.Key) + "\\\",\\\"name\\\":\\\"" +
+                    JsonEscape(p.Name) + "\\\",\\\"phone1\\\":\\\"" + JsonEscape(p.Phone1) +
+                    "\\\",\\\"phone2\\\":\\\"" + JsonEscape(p.Phone2) +
+                    "\\\",\\\"comment\\\":\\\"" + JsonEscape(PersonComment(p)) + "\\\"}");
   }
   if (people.empty()) return {};
-  DropLast(people, 2);
   return "{\\\"pass1\\\":\\\"\\\",\\\"pass2\\\":\\\"\\\",\\\"persons\\\":[" + people + "]}";
 }
 
@@ -158,13 +155,7 @@ std::string AreaEntry(const TAreaData& area, const std::string& zones) {
 
 std::string JoinArray(const std::vector<std::string>& entries) {
   if (entries.empty()) return {};
-  std::string array = "[";
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i > 0) array += ", ";
-    array += entries[i];
-  }
-  array += ']';
-  return array;
+  return "[" + platform::JoinTexts(entries) + "]";
 }
 
 std::string GuardsJson(int32_t new_id, const std::string& guard_ids) {

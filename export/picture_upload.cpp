@@ -10,6 +10,8 @@
 #include "http/stream.h"
 #include "platform/files.h"
 #include "platform/numbers.h"
+#include "platform/scoped_restore.h"
+#include "platform/text_case.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -22,10 +24,7 @@ const char kUploadAcceptValue[] = "application/json, text/javascript, */*; q=0.0
 
 bool IsPictureFile(const std::string& path) {
   if (path.size() < 5) return false;
-  std::string tail = path.substr(path.size() - 4);
-  for (char& c : tail) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
+  const std::string tail = platform::LowerCase(std::string_view(path).substr(path.size() - 4));
   return tail == ".png" || tail == ".jpg";
 }
 
@@ -61,8 +60,11 @@ void UploadPicture(TApiClient& api, const std::string& path, const std::string& 
     return;
   }
   TIdHTTPRequest& request = api.Http().Request;
+  const platform::TScopedRestore<std::string> json_content_type(request.ContentType);
+  const platform::TScopedRestore<int32_t> json_content_length(request.ContentLength);
   try {
     request.ContentType = "multipart/form-data; boundary=MigrationPathMapBoundary";
+    // Kept after the upload: the run's rule for all its later requests.
     request.Accept = kUploadAcceptValue;
     const std::string body =
         MultipartBody(MapFileName(map_file), platform::ReadWholeFile(file_path), new_id);
@@ -73,5 +75,4 @@ void UploadPicture(TApiClient& api, const std::string& path, const std::string& 
   } catch (const std::exception& error) {
     api.Report(kFailed + map_file + "   " + error.what());
   }
-  request.ContentType = "application/json";
 }

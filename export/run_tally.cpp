@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "platform/numbers.h"
+#include "platform/text_list.h"
 
 const char* StatusName(TObjectStatus status) {
   switch (status) {
@@ -37,7 +38,8 @@ std::string TRunTally::FailedList() const {
   std::string failed;
   for (const TObjectOutcome& outcome : FOutcomes) {
     if (outcome.Status == TObjectStatus::Failed || outcome.Status == TObjectStatus::Uncertain) {
-      failed += platform::IntToStr(outcome.Id) + "/" + platform::IntToStr(outcome.ExtId) + ", ";
+      platform::AppendToList(
+          failed, platform::IntToStr(outcome.Id) + "/" + platform::IntToStr(outcome.ExtId));
     }
   }
   return failed;

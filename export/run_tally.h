@@ -27,7 +27,8 @@ class TRunTally {
   int32_t Taken() const { return static_cast<int32_t>(FOutcomes.size()); }
   const std::vector<TObjectOutcome>& Outcomes() const { return FOutcomes; }
   int32_t Exported() const;
-  // "Id/ExtId, " per object reached and not exported (failed or uncertain).
+  // "Id/ExtId" of each object reached and not exported (failed or
+  // uncertain), joined with ", "; empty when there is none.
   std::string FailedList() const;
   std::vector<std::string> Warnings() const;
   // Every selected object is exported (now or earlier).

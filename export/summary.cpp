@@ -21,7 +21,7 @@ std::vector<std::string> SummaryLines(int32_t total, int32_t exported, const std
       kRule,
       kTotal + platform::IntToStr(total),
       kExported + platform::IntToStr(exported),
-      kFailed + failed.substr(0, failed.size() >= 2 ? failed.size() - 2 : 0),
+      kFailed + failed,
       kRule,
       kWarnings + platform::IntToStr(static_cast<int64_t>(warnings.size())),
       kRule,

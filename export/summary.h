@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// `failed` is the failed list as the run gathers it ("Id/ExtId, " per
-// object); its last two characters are not shown.
+// `failed` is the list of objects not exported as TRunTally::FailedList
+// gives it; it is shown as it is.
 std::vector<std::string> SummaryLines(int32_t total, int32_t exported, const std::string& failed,
                                       const std::vector<std::string>& warnings);

@@ -7,6 +7,7 @@
 #include "http/internet_date.h"
 #include "http/text_util.h"
 #include "platform/tcp_endpoint.h"
+#include "platform/text_case.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ void TIdCookieRFC2109::Parse(std::string_view text) {
       Value = value;
       first = false;
     } else if (!item.empty()) {
-      ParseAttribute(http_text::UpperCase(name), value);
+      ParseAttribute(platform::UpperCase(name), value);
     }
     if (semi == std::string_view::npos) break;
     text.remove_prefix(semi + 1);
@@ -121,7 +122,7 @@ bool TIdCookieManager::AddCookie(std::string_view value, const std::string& host
     domain = FDomains.end() - 1;
   }
   for (auto& kept : domain->Cookies) {
-    if (http_text::SameText(kept->CookieName, cookie->CookieName)) {
+    if (platform::SameText(kept->CookieName, cookie->CookieName)) {
       kept = std::move(cookie);
       return true;
     }
@@ -140,10 +141,10 @@ std::string TIdCookieManager::CookieLine(const std::string& host, const std::str
     }
   }
   std::shared_lock lock(FLock);
-  std::string lower_host = http_text::LowerCase(host);
+  std::string lower_host = platform::LowerCase(host);
   std::vector<const TIdCookieRFC2109*> taken;
   for (const TDomain& domain : FDomains) {
-    if (lower_host.find(http_text::LowerCase(domain.Name)) == std::string::npos) continue;
+    if (lower_host.find(platform::LowerCase(domain.Name)) == std::string::npos) continue;
     for (auto it = domain.Cookies.rbegin(); it != domain.Cookies.rend(); ++it) {
       const TIdCookieRFC2109& c = **it;
       if (c.Path.empty() || path.compare(0, c.Path.size(), c.Path) != 0) continue;
@@ -152,7 +153,7 @@ std::string TIdCookieManager::CookieLine(const std::string& host, const std::str
     }
   }
   std::stable_sort(taken.begin(), taken.end(), [](const auto* a, const auto* b) {
-    return http_text::UpperCase(a->Path) > http_text::UpperCase(b->Path);
+    return platform::UpperCase(a->Path) > platform::UpperCase(b->Path);
   });
   std::string line;
   for (const TIdCookieRFC2109* c : taken) {

@@ -2,6 +2,7 @@
 #include "http/form_body.h"
 
 #include "http/text_util.h"
+#include "platform/text_case.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ int IndexOfName(const std::vector<std::string>& lines, std::string_view name) {
   for (size_t i = 0; i < lines.size(); ++i) {
     size_t eq = lines[i].find('=');
     if (eq != std::string::npos &&
-        http_text::SameText(std::string_view(lines[i]).substr(0, eq), name)) {
+        platform::SameText(std::string_view(lines[i]).substr(0, eq), name)) {
       return static_cast<int>(i);
     }
   }

@@ -2,6 +2,7 @@
 #include "http/header_list.h"
 
 #include "http/text_util.h"
+#include "platform/text_case.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ std::vector<std::string> TIdHeaderList::FoldedLines(std::string_view name,
 
 int TIdHeaderList::IndexOfName(std::string_view name) const {
   for (size_t i = 0; i < FLines.size(); ++i) {
-    if (http_text::SameText(HeaderLineName(FLines[i]), name)) return static_cast<int>(i);
+    if (platform::SameText(HeaderLineName(FLines[i]), name)) return static_cast<int>(i);
   }
   return -1;
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "http/text_util.h"
+#include "platform/text_case.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 int MonthIndex(std::string_view token) {
   if (token.size() < 3) return -1;
   for (int m = 0; m < 12; ++m) {
-    if (http_text::SameText(token.substr(0, 3), kMonths[m])) return m;
+    if (platform::SameText(token.substr(0, 3), kMonths[m])) return m;
   }
   return -1;
 }

@@ -6,6 +6,7 @@
 
 #include "http/internet_date.h"
 #include "http/text_util.h"
+#include "platform/text_case.h"
 
 int32_t TIdHTTPResponse::ResponseCode() const {
   size_t first = ResponseText.find(' ');
@@ -56,22 +57,22 @@ void TIdHTTPResponse::ProcessHeaders() {
     const std::string& line = RawHeaders[i];
     if (line.empty() || line[0] == ' ' || line[0] == '\t') continue;  // continuation
     std::string_view name = HeaderLineName(line);
-    if (http_text::SameText(name, "WWW-Authenticate")) {
+    if (platform::SameText(name, "WWW-Authenticate")) {
       WWWAuthenticate.Add(RawHeaders.ValueAt(i));
       continue;
     }
-    if (http_text::SameText(name, "Proxy-Authenticate")) {
+    if (platform::SameText(name, "Proxy-Authenticate")) {
       ProxyAuthenticate.Add(RawHeaders.ValueAt(i));
       continue;
     }
     for (size_t k = 0; k < std::size(kTextFields); ++k) {
-      if (!text_seen[k] && http_text::SameText(name, kTextFields[k].Name)) {
+      if (!text_seen[k] && platform::SameText(name, kTextFields[k].Name)) {
         text_seen[k] = true;
         this->*kTextFields[k].Field = RawHeaders.ValueAt(i);
       }
     }
     for (int k = 0; k < kOtherFields; ++k) {
-      if (other_seen[k] || !http_text::SameText(name, kOtherNames[k])) continue;
+      if (other_seen[k] || !platform::SameText(name, kOtherNames[k])) continue;
       other_seen[k] = true;
       std::string value = RawHeaders.ValueAt(i);
       int32_t number = -1;

@@ -6,9 +6,9 @@
 #include "http/exceptions.h"
 #include "http/form_body.h"
 #include "http/tcp_connection.h"
-#include "http/text_util.h"
-#include "platform/convert_error.h"
 #include "platform/numbers.h"
+#include "platform/scoped_restore.h"
+#include "platform/text_case.h"
 
 namespace {
 
@@ -59,20 +59,6 @@ size_t ChunkSize(std::string_view line) {
   return size;
 }
 
-// Restores a value when the scope ends, however it ends.
-template <typename T>
-class TRestore {
- public:
-  explicit TRestore(T& target) : FTarget(target), FSaved(target) {}
-  ~TRestore() { FTarget = FSaved; }
-  TRestore(const TRestore&) = delete;
-  TRestore& operator=(const TRestore&) = delete;
-
- private:
-  T& FTarget;
-  T FSaved;
-};
-
 // Joins a relative directory path to a working one, resolving "." and "..".
 std::string JoinPaths(const std::string& base, const std::string& relative) {
   std::vector<std::string> segments;
@@ -107,7 +93,7 @@ void TIdHTTP::Disconnect() {
 }
 
 std::string TIdHTTP::HttpPost(const std::string& url, const TIdStrings& lines) {
-  if (Request.ContentType.empty() || http_text::SameText(Request.ContentType, "text/html")) {
+  if (Request.ContentType.empty() || platform::SameText(Request.ContentType, "text/html")) {
     Request.ContentType = "application/x-www-form-urlencoded";
   }
   std::string body = ComposeListBody(lines, HTTPOptions.Contains(hoForceEncodeParams));
@@ -120,7 +106,7 @@ std::string TIdHTTP::HttpPost(const std::string& url, std::initializer_list<std:
 
 std::string TIdHTTP::HttpPost(const std::string& url, const TIdStream& body) {
   if (Connected()) Disconnect();
-  TRestore<TIdHTTPProtocolVersion> restore_version(ProtocolVersion);
+  platform::TScopedRestore<TIdHTTPProtocolVersion> restore_version(ProtocolVersion);
   if (!HTTPOptions.Contains(hoKeepOrigProtocol)) ProtocolVersion = pv1_0;
   std::string sink;
   DoRequest(hmPost, url, body, sink);
@@ -179,9 +165,9 @@ void TIdHTTP::PrepareRequest(const TIdStream& body) {
     int32_t working = 0;
     if (!platform::TryTextToInt(FURI.Port, working)) working = 0;
     if (names_host || working == 0 || working == 80 || working == 443) {
-      if (http_text::SameText(FURI.Protocol, "http")) {
+      if (platform::SameText(FURI.Protocol, "http")) {
         FURI.Port = "80";
-      } else if (http_text::SameText(FURI.Protocol, "https")) {
+      } else if (platform::SameText(FURI.Protocol, "https")) {
         FURI.Port = "443";
       } else {
         throw EIdUnknownProtocol();
@@ -193,16 +179,13 @@ void TIdHTTP::PrepareRequest(const TIdStream& body) {
   Request.ContentLength = static_cast<int32_t>(body.Size());
   Request.Host = FURI.Port == "80" ? FURI.Host : FURI.Host + ":" + FURI.Port;
 
-  int32_t port = 0;
-  if (!platform::TryTextToInt(FURI.Port, port)) {
-    throw EConvertError("'" + FURI.Port + "' is not a valid integer value");
-  }
-  if (!http_text::SameText(FURI.Host, Host) || port != Port) {
+  const int32_t port = platform::TextToInt(FURI.Port);
+  if (!platform::SameText(FURI.Host, Host) || port != Port) {
     if (Connected()) Disconnect();
     Host = FURI.Host;
     Port = port;
   }
-  FSecure = http_text::SameText(FURI.Protocol, "https");
+  FSecure = platform::SameText(FURI.Protocol, "https");
   if (FSecure && !IOHandler) throw EIdIOHandlerPropInvalid();
   if (ProtocolVersion == pv1_0 && Request.Connection.empty()) Request.Connection = "keep-alive";
 }
@@ -264,8 +247,8 @@ void TIdHTTP::ReadStatusAndHeaders() {
   if (FCookieManager && AllowCookies) {
     for (size_t i = 0; i < FResponse.RawHeaders.Count(); ++i) {
       std::string_view name = HeaderLineName(FResponse.RawHeaders[i]);
-      bool rfc2109 = http_text::SameText(name, "Set-cookie");
-      if (rfc2109 || http_text::SameText(name, "Set-cookie2")) {
+      bool rfc2109 = platform::SameText(name, "Set-cookie");
+      if (rfc2109 || platform::SameText(name, "Set-cookie2")) {
         FCookieManager->AddCookie(FResponse.RawHeaders.ValueAt(i), FURI.Host, !rfc2109);
       }
     }
@@ -319,8 +302,8 @@ void TIdHTTP::RaiseErrorResponse() {
 bool TIdHTTP::KeepAliveVerdict() {
   if (!Connected()) return false;
   auto says = [this](const char* word) {
-    return http_text::SameText(FResponse.Connection, word) ||
-           http_text::SameText(FResponse.ProxyConnection, word);
+    return platform::SameText(FResponse.Connection, word) ||
+           platform::SameText(FResponse.ProxyConnection, word);
   };
   return FRequestVersion == pv1_0 ? says("KEEP-ALIVE") : !says("CLOSE");
 }

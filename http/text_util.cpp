@@ -1,32 +1,7 @@
-// Letter case, comparison, trimming and decimal reading for the HTTP client.
+// Trimming and decimal reading for the HTTP client.
 #include "http/text_util.h"
 
 namespace http_text {
-
-namespace {
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-}  // namespace
-
-std::string UpperCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Upper(c);
-  return out;
-}
-
-std::string LowerCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Lower(c);
-  return out;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  }
-  return true;
-}
 
 std::string_view TrimView(std::string_view text) {
   size_t begin = 0, end = text.size();

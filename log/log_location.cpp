@@ -70,9 +70,10 @@ std::string RunLogFolder() {
 }
 
 std::string RunLogFileName(std::string folder) {
+  if (folder.empty()) folder = RunLogFolder();
   if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder + "Log_" + platform::FormatDateTime("dd_mm_yyy_hh-nn-ss", platform::NowParts()) +
-         ".log";
+  return folder + kRunLogPrefix +
+         platform::FormatDateTime("dd_mm_yyy_hh-nn-ss", platform::NowParts()) + kRunLogExtension;
 }
 
 std::string LogIncompleteNotice(const std::string& log_file, const std::string& reason) {

@@ -19,6 +19,11 @@ namespace runlog {
 // The marker file's name; its presence beside the executable marks a build tree.
 inline constexpr char kBuildTreeMarker[] = "halvex-export.build-tree";
 
+// A run log's file name is kRunLogPrefix, the start time as
+// "dd_mm_yyyy_hh-nn-ss", and kRunLogExtension.
+inline constexpr char kRunLogPrefix[] = "Log_";
+inline constexpr char kRunLogExtension[] = ".log";
+
 // The folder for this program's run logs, ending in "/". A state folder that
 // is missing is created (mode 0700, its missing parents too); when that
 // fails the folder is still returned, and the log writer finds the fault at
@@ -30,9 +35,9 @@ std::string RunLogFolder();
 // state home, ending in "/" (created by RunLogFolder, not here).
 std::string StateLogFolder();
 
-// `folder` (a "/" is put between when missing; an empty folder is the
-// current one) + "Log_dd_mm_yyyy_hh-nn-ss.log" for the present local time.
-std::string RunLogFileName(std::string folder);
+// `folder` (a "/" is put between when missing; empty: RunLogFolder()) +
+// "Log_dd_mm_yyyy_hh-nn-ss.log" for the present local time.
+std::string RunLogFileName(std::string folder = {});
 
 // The operator's one message when the log file lacks entries: a sentence
 // naming the file and why the first entry was lost; no line end.

@@ -56,14 +56,7 @@ std::string TStringField::AsString() const {
   return std::string(text);
 }
 
-int32_t TStringField::AsInteger() const {
-  std::string text = AsString();
-  int32_t value = 0;
-  if (!platform::TryTextToInt(text, value)) {
-    throw EConvertError("'" + text + "' is not a valid integer value");
-  }
-  return value;
-}
+int32_t TStringField::AsInteger() const { return platform::TextToInt(AsString()); }
 
 platform::TDateTime TStringField::AsDateTime() const {
   std::string text = AsString();

@@ -7,31 +7,13 @@
 #include "mysql/db_errors.h"
 #include "mysql/mysql_api.h"
 #include "platform/numbers.h"
+#include "platform/text_case.h"
 #include "platform/text_codec.h"
 
 namespace {
 
 constexpr uint32_t kRequestedFlags = CLIENT_FOUND_ROWS | CLIENT_MULTI_STATEMENTS;
 constexpr int32_t kNoTimeout = 31536000;  // a year, in seconds
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-int32_t VersionNumber(const std::string& text) {
-  int32_t value = 0;
-  if (!platform::TryTextToInt(text, value)) {
-    throw EConvertError("'" + text + "' is not a valid integer value");
-  }
-  return value;
-}
 
 std::string DigitRun(const std::string& text, size_t from) {
   size_t end = from;
@@ -58,7 +40,7 @@ void TMySQLConnection::Connect(const TMySQLConnectSettings& settings) {
   FSession = FEngine.mysql_init();
   try {
     FEngine.mysql_options(*FSession, MYSQL_OPT_CONNECT_TIMEOUT, settings.ConnectionTimeout);
-    bool utf8 = settings.UseUnicode || EqualsIgnoringCase(settings.Charset, "utf8");
+    bool utf8 = settings.UseUnicode || platform::SameText(settings.Charset, "utf8");
     std::string user = settings.Username, password = settings.Password;
     if (utf8) {
       FEngine.mysql_options(*FSession, MYSQL_SET_CHARSET_NAME, 0, "utf8");
@@ -99,11 +81,11 @@ void TMySQLConnection::SendCharsetStatement(const TMySQLConnectSettings& setting
 void TMySQLConnection::ParseServerVersion() {
   const std::string& v = FServerVersion;
   size_t dot = v.find('.');
-  if (dot == std::string::npos) VersionNumber(std::string());  // raises: no major number
-  FMajor = VersionNumber(v.substr(0, dot));
+  if (dot == std::string::npos) platform::TextToInt("");  // raises: no major number
+  FMajor = platform::TextToInt(v.substr(0, dot));
   std::string minor = DigitRun(v, dot + 1);
-  FMinor = VersionNumber(minor);
-  FRelease = VersionNumber(DigitRun(v, dot + 1 + minor.size() + 1));
+  FMinor = platform::TextToInt(minor);
+  FRelease = platform::TextToInt(DigitRun(v, dot + 1 + minor.size() + 1));
 }
 
 void TMySQLConnection::Disconnect() {

@@ -1,6 +1,8 @@
 // The text-to-integer rule, trimming and decimal formatting.
 #include "platform/numbers.h"
 
+#include "platform/convert_error.h"
+
 namespace platform {
 
 namespace {
@@ -59,6 +61,14 @@ std::string Trim(std::string_view text) {
   while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
   while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
   return std::string(text.substr(b, e - b));
+}
+
+int32_t TextToInt(std::string_view text) {
+  int32_t value = 0;
+  if (!TryTextToInt(text, value)) {
+    throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
+  }
+  return value;
 }
 
 std::string IntToStr(int64_t value) { return std::to_string(value); }

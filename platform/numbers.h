@@ -1,5 +1,5 @@
 // The system's text-to-integer rule, trimming and decimal formatting.
-// Pure functions, callable from any thread.
+// Pure functions, callable from any thread; only TextToInt raises.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,11 @@ namespace platform {
 // use all 32 bits (read as a two's-complement pattern, then negated for "-").
 // Returns false, leaving `value` untouched, on any other text.
 bool TryTextToInt(std::string_view text, int32_t& value);
+
+// The same rule for a text that must be a number: raises EConvertError
+// "'text' is not a valid integer value" (platform/convert_error.h) instead
+// of returning false.
+int32_t TextToInt(std::string_view text);
 
 // Removes every leading and trailing character whose code is 32 or less.
 std::string Trim(std::string_view text);

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "platform/socket_error.h"
+#include "platform/text_case.h"
 #include "platform/tls_trust.h"
 
 namespace platform {
@@ -56,17 +57,6 @@ void RunLookup(const std::string& host, TLookup& lookup) {
   if (found) ::freeaddrinfo(found);
   lookup.Finished = true;
   lookup.Done.notify_all();
-}
-
-bool SameTextAscii(const std::string& a, const char* b) {
-  const size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    char c = a[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != b[i]) return false;
-  }
-  return true;
 }
 
 in_addr DottedQuadAddress(const std::string& host) {
@@ -203,7 +193,7 @@ TConnectFailure TTcpEndpoint::Connect(const std::string& host, int port, int loo
   sockaddr_in remote{};
   remote.sin_family = AF_INET;
   remote.sin_port = htons(static_cast<uint16_t>(port));
-  if (SameTextAscii(host, "localhost")) {
+  if (SameText(host, "localhost")) {
     remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   } else if (IsDottedQuad(host)) {
     remote.sin_addr = DottedQuadAddress(host);

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/numbers.h"
+#include "platform/text_list.h"
 #include "source/ext_id.h"
 #include "source/json_escape.h"
 #include "source/object_filter.h"
@@ -20,11 +21,6 @@ const char kObjectQuery[] =
 const char kInstallersQuery[] = "select `id`, `mgr`, `s1` from `mgr`";
 const char kTeamsQuery[] =
     "select `id`, `pgr`, `s1`, `s2`, `s3`, `s4`, `s5`, `s6`, `s7`, `s8`, `s9` from `pgr`";
-
-// Removes the separator an accumulator ends with.
-std::string WithoutLastSeparator(const std::string& text) {
-  return text.substr(0, text.size() - 2);
-}
 
 }  // namespace
 
@@ -161,8 +157,7 @@ void TDbReader::GetInstallers(int32_t object_id, std::string& installer_text,
       first = false;
       return;
     }
-    if (!extra_text.empty()) extra_text += ", ";
-    extra_text += text;
+    platform::AppendToList(extra_text, text);
   });
 }
 
@@ -224,11 +219,10 @@ void TDbReader::LoadTeams() {
     std::string persons;
     for (int column = 3; column <= 10; ++column) {
       const std::string text = EscapedText(column);
-      if (!text.empty()) persons += text + ", ";
+      if (!text.empty()) platform::AppendToList(persons, text);
     }
-    if (!persons.empty()) {
-      team.Person = CutEscapedText(WithoutLastSeparator(persons), kTeamPersonLimit);
-    }
+    // Joined first, then cut as one text.
+    if (!persons.empty()) team.Person = CutEscapedText(persons, kTeamPersonLimit);
     FTeams->push_back(std::move(team));
   });
 }
@@ -252,8 +246,7 @@ std::string TDbReader::GetObjectGuards(int32_t object_id) {
   const bool read =
       ForEachRow("select `id_pgr` from `pgr_on_obj` where `id_obj` = " + IntToStr(object_id), [&] {
         const int32_t guard_id = FindGuardId(Integer(0));
-        if (guard_id > 0) guards += IntToStr(guard_id) + ", ";
+        if (guard_id > 0) platform::AppendToList(guards, IntToStr(guard_id));
       });
-  if (!read || guards.empty()) return {};
-  return WithoutLastSeparator(guards);
+  return read ? guards : std::string();
 }
