@@ -13,6 +13,7 @@ TApiClient::TApiClient(std::string base_url, std::string user, std::string passw
 TApiClient::~TApiClient() = default;
 
 void TApiClient::SetupHttp(std::optional<int32_t> read_timeout_ms) {
+  FReadTimeout = read_timeout_ms;
   FHttp = std::make_unique<TIdHTTP>();
   // A JSON text with "=" in it must reach the target as it was reported,
   // not form-encoded from its first "=" on.
@@ -27,6 +28,13 @@ void TApiClient::SetupHttp(std::optional<int32_t> read_timeout_ms) {
   request.BasicAuthentication = true;
   request.Username = FUser;
   request.Password = FPassword;
+}
+
+std::unique_ptr<TApiClient> TApiClient::Twin(TReport report) {
+  auto twin = std::make_unique<TApiClient>(FBaseUrl, FUser, FPassword, std::move(report));
+  twin->SetupHttp(FReadTimeout);
+  twin->FHttp->ShareCookiesOf(*FHttp);
+  return twin;
 }
 
 std::string TApiClient::CallApi(const std::string& path, const std::string& document) {

@@ -114,6 +114,10 @@ class TIdHTTP {
 
   // The cookie store; null until the first response with AllowCookies.
   TIdCookieManager* CookieManager() { return FCookieManager.get(); }
+  // Makes this session keep and send its cookies in `other`'s store, which
+  // is created first when `other` has none yet. Both sessions then hold the
+  // store; each may be used on a thread of its own (the store is locked).
+  void ShareCookiesOf(TIdHTTP& other);
 
  private:
   void DoRequest(TIdHTTPMethod method, const std::string& url, const TIdStream& body,
@@ -132,7 +136,7 @@ class TIdHTTP {
   TIdHeaderList FWireHeaders{TIdHeaderList::kRequestFoldLength};
   TIdHTTPResponse FResponse;
   std::unique_ptr<TIdTCPConnection> FConnection;
-  std::unique_ptr<TIdCookieManager> FCookieManager;
+  std::shared_ptr<TIdCookieManager> FCookieManager;
   int32_t FRedirectCount = 0;
   int32_t FAuthRetryCount = 0;
   TIdHTTPProtocolVersion FRequestVersion = pv1_0;  // the version the last request went out as
