@@ -10,10 +10,10 @@
 namespace {
 
 // Each option takes one value, given as "--name VALUE" or "--name=VALUE".
-const char* const kOptionNames[] = {"--db-host",     "--db-port",  "--db-name", "--db-user",
-                                    "--db-password", "--url",      "--user",    "--password",
-                                    "--prefix",      "--geocoder", "--objects", "--log-dir",
-                                    "--read-timeout"};
+const char* const kOptionNames[] = {"--db-host",      "--db-port",  "--db-name", "--db-user",
+                                    "--db-password",  "--url",      "--user",    "--password",
+                                    "--prefix",       "--geocoder", "--objects", "--log-dir",
+                                    "--read-timeout", "--parallel"};
 
 bool IsOption(const std::string& name) {
   for (const char* known : kOptionNames) {
@@ -88,6 +88,13 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     }
     options.ReadTimeout = ms;
   }
+  if (given.count("--parallel")) {
+    if (!platform::TryTextToInt(Text(given, "--parallel", ""), options.Parallel) ||
+        options.Parallel < 1 || options.Parallel > kMaxParallel) {
+      throw ECliOptionError("--parallel: a number of objects from 1 to " +
+                            platform::IntToStr(kMaxParallel));
+    }
+  }
   return options;
 }
 
@@ -115,11 +122,16 @@ std::string CliUsage() {
          "                        (" +
          platform::IntToStr(TIdHTTP::kDefaultReadTimeout) +
          ")\n"
+         "  --parallel N          objects on their way to the platform at once, 1 to " +
+         platform::IntToStr(kMaxParallel) +
+         " (1);\n"
+         "                        the report reads as with 1\n"
          "  --help                this text\n"
          "\n"
          "Route-map files are looked up from the current folder: a stored\n"
          "D:\\maps\\a.png is read as ./D/maps/a.png, maps\\a.png as ./maps/a.png.\n"
-         "Ctrl-C stops the run before its next object; the summary is still written.\n"
+         "Ctrl-C stops the run before its next object (objects on their way finish);\n"
+         "the summary is still written.\n"
          "Exit status: 0 the run went through every object and wrote its summary;\n"
          "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
          "objects not readable) or ended by an error; 2 invalid options.\n";

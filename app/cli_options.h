@@ -1,6 +1,7 @@
 // The console runner's command line: the same settings as the window's
 // fields, with the window's defaults and its two field checks, plus the
-// folder of the log file and an HTTP read limit. Pure; any thread.
+// folder of the log file, an HTTP read limit and how many objects go to the
+// platform at once. Pure; any thread.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,8 @@ class ECliOptionError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+constexpr int32_t kMaxParallel = 32;
+
 struct TCliOptions {
   TDBoptions Db;    // texts in Windows-1251, Charset "cp1251"
   std::string Url;  // ends in "/"
@@ -26,6 +29,7 @@ struct TCliOptions {
   std::string Scode;   // "YDX" or "GGL"
   std::string LogDir;  // as given (a file-system name); empty: the executable's folder
   std::optional<int32_t> ReadTimeout;
+  int32_t Parallel = 1;  // objects on their way to the platform at once, 1 to kMaxParallel
   bool Help = false;
 };
 

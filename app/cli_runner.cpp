@@ -86,6 +86,7 @@ int RunCliExport(const TCliOptions& options) {
   run->SetLogFileName(log_file);
   WarnWhenUnwritable(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);
+  run->SetParallel(options.Parallel);
 
   CatchInterrupt();
   StartWithoutInterrupts(*run);

@@ -3,28 +3,14 @@
 
 #include "export/api_client.h"
 #include "export/checks.h"
-#include "export/documents.h"
-#include "export/extract_number.h"
 #include "export/groups_guards.h"
-#include "export/picture_upload.h"
+#include "export/object_send.h"
 #include "export/read_ahead.h"
 #include "export/reader_documents.h"
 #include "export/summary.h"
-#include "http/exceptions.h"
 #include "log/log_unit.h"
-#include "platform/convert_error.h"
-#include "platform/numbers.h"
 #include "platform/text_codec.h"
 #include "source/dbreader.h"
-
-namespace {
-
-// "Id/ExtId" of an object in report lines and the failed list.
-std::string ObjectTag(const TObjectData& object) {
-  return platform::IntToStr(object.Id) + "/" + platform::IntToStr(object.ExtId);
-}
-
-}  // namespace
 
 TExportThread::TExportThread(platform::TSyncQueue& queue, std::function<void()> show_last_line)
     : platform::TWorkerThread(queue), FShowLastLine(std::move(show_last_line)) {}
@@ -64,18 +50,8 @@ void TExportThread::ReportLine(const std::string& line) {
 
 void TExportThread::Execute() { RunExport(); }
 
-template <class TStep>
-bool TExportThread::TalkToTarget(TStep step) {
-  static const std::string kLost = platform::Utf8ToCp1251("ОШИБКА СВЯЗИ С СЕРВЕРОМ: ");
-  try {
-    step();
-    return true;
-  } catch (const EIdException& error) {
-    ReportLine(kLost + error.what());
-  } catch (const EConvertError& error) {  // a port in the URL that is not a number
-    ReportLine(kLost + error.what());
-  }
-  return false;
+bool TExportThread::TalkToTarget(const std::function<void()>& step) {
+  return ::TalkToTarget([this](const std::string& line) { ReportLine(line); }, step);
 }
 
 void TExportThread::RunExport() {
@@ -131,12 +107,11 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id, TRunTally& tally) {
     return TRunEnd::NoObjects;
   }
   tally.Total = static_cast<int32_t>(objects.size());
+  if (FParallel > 1) return ExportObjectsSideBySide(objects, group_id, tally);
   for (int32_t position = 0; position < tally.Total; ++position) {
     if (Terminated()) return TRunEnd::Stopped;
     TObjectData& object = objects[position];
-    for (std::string warning : {CheckSims(object, FSimList), CheckMapFile(object)}) {
-      if (!warning.empty()) tally.Warnings.push_back(std::move(warning));
-    }
+    CheckObject(object, tally);
     const std::span<const TObjectData> rest(objects.begin() + position + 1, objects.end());
     bool object_exported = false;
     if (!TalkToTarget([&] { object_exported = ExportObject(object, group_id, rest); })) {
@@ -153,38 +128,25 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id, TRunTally& tally) {
   return TRunEnd::Completed;
 }
 
+void TExportThread::CheckObject(TObjectData& object, TRunTally& tally) {
+  for (std::string warning : {CheckSims(object, FSimList), CheckMapFile(object)}) {
+    if (!warning.empty()) tally.Warnings.push_back(std::move(warning));
+  }
+}
+
 bool TExportThread::ExportObject(TObjectData& object, int32_t group_id,
                                  std::span<const TObjectData> rest) {
-  static const std::string kCreateFailed = platform::Utf8ToCp1251("ОШИБКА ПРИ СОЗДАНИИ ОБЪЕКТА: (");
-  static const std::string kSetupFailed = platform::Utf8ToCp1251("ОШИБКА УСТАНОВКИ ПАРАМЕТРОВ: (");
-
   // The records of this object were read while earlier ones were sent.
-  std::optional<TObjectReads> ahead;
-  if (FReadAhead) {
-    ahead = FReadAhead->Take(object.Id);
-    if (!ahead) FReadAhead.reset();
-  }
+  std::optional<TObjectReads> ahead = TakeReadAhead(object);
+  return SendObject(*FApi, object, TObjectTarget{group_id, FObjPrefix, FScode},
+                    [&] { return ObjectReads(object, std::move(ahead), rest); });
+}
 
-  const std::string response = FApi->CallApi("restapi/objects/create-standalone/",
-                                             BuildObjectJson(object, group_id, FObjPrefix));
-  if (ExtractNumber("extId", response, 0) != object.ExtId) {
-    ReportLine(kCreateFailed + ObjectTag(object) + ")");
-    return false;
-  }
-  const int32_t new_id = ExtractNumber("id", response, 0);
-  if (new_id == 0) {
-    ReportLine(kSetupFailed + ObjectTag(object) + ")");
-    return false;
-  }
-  const TObjectReads reads = ObjectReads(object, std::move(ahead), rest);
-  FApi->CallApi("restapi/objects/obj-card-save/",
-                CardJsonFrom(reads, object, new_id, group_id, FScode));
-  const std::string guards = GuardsJsonFrom(reads, new_id);
-  if (!guards.empty()) FApi->CallApi("restapi/objects/obj-add-guards/", guards);
-  if (!object.MapFile.empty()) {
-    UploadPicture(*FApi, "restapi/pictures/upload/", object.MapFile, new_id);
-  }
-  return true;
+std::optional<TObjectReads> TExportThread::TakeReadAhead(const TObjectData& object) {
+  if (!FReadAhead) return std::nullopt;
+  std::optional<TObjectReads> ahead = FReadAhead->Take(object.Id);
+  if (!ahead) FReadAhead.reset();
+  return ahead;
 }
 
 TObjectReads TExportThread::ObjectReads(const TObjectData& object,

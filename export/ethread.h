@@ -52,6 +52,10 @@ class TExportThread : public platform::TWorkerThread {
   // HTTP read limit in milliseconds, 0 waiting without limit; without a call
   // the session's own bounded default applies. Called before the run is started.
   void SetReadTimeout(int32_t read_timeout_ms) { FReadTimeout = read_timeout_ms; }
+  // Objects on their way to the platform at once, 1 to 32 (object_senders.h);
+  // 1, the default, sends one object after another. Called before the run
+  // is started.
+  void SetParallel(int32_t objects) { FParallel = objects < 1 ? 1 : objects; }
 
   int32_t GetProgress() const { return FProgress.load(); }
   bool IsRunning() const { return FRunning.load(); }
@@ -68,8 +72,7 @@ class TExportThread : public platform::TWorkerThread {
   void ReportLine(const std::string& line);
   // Runs one step that talks to the target; an error of the HTTP session is
   // reported as a lost connection and gives false.
-  template <class TStep>
-  bool TalkToTarget(TStep step);
+  bool TalkToTarget(const std::function<void()>& step);
   // What the object phase counted and collected, for the summary.
   struct TRunTally {
     int32_t Total = 0;  // objects read (0 when reading failed)
@@ -79,9 +82,19 @@ class TExportThread : public platform::TWorkerThread {
   };
   // Reads the objects and takes each through the checks and its requests.
   TRunEnd ExportObjects(int32_t group_id, TRunTally& tally);
+  // The pre-export checks of one object, in object order; its warnings go
+  // to the tally.
+  void CheckObject(TObjectData& object, TRunTally& tally);
+  // The object loop with FParallel objects on their way at once: the run's
+  // thread reads, checks and starts the objects in order and writes what
+  // each one reported in object order.
+  TRunEnd ExportObjectsSideBySide(TObjectList& objects, int32_t group_id, TRunTally& tally);
   // One object's requests; false when the target did not accept it.
   // `rest`: the objects after this one, in the order they come.
   bool ExportObject(TObjectData& object, int32_t group_id, std::span<const TObjectData> rest);
+  // The object's records when they were read ahead; none once reading
+  // ahead gave up or never began.
+  std::optional<TObjectReads> TakeReadAhead(const TObjectData& object);
   // The records of `object`: read ahead when they were, else read now.
   TObjectReads ObjectReads(const TObjectData& object, std::optional<TObjectReads> ahead,
                            std::span<const TObjectData> rest);
@@ -107,6 +120,7 @@ class TExportThread : public platform::TWorkerThread {
   std::string FLogFileName;
   TSimSet FSimList;
   std::optional<int32_t> FReadTimeout;
+  int32_t FParallel = 1;
   std::atomic<TRunEnd> FRunEnd{TRunEnd::NotEnded};
   std::function<void()> FShowLastLine;
 };

@@ -46,6 +46,12 @@ std::string MultipartBody(const std::string& file_name, const std::string& conte
   return body;
 }
 
+const char* const kPictureUploadAccept = "application/json, text/javascript, */*; q=0.01";
+
+bool UploadWillPost(const std::string& map_file) {
+  return IsPictureFile(map_file) && platform::FileExists(MapFileSystemPath(map_file));
+}
+
 void UploadPicture(TApiClient& api, const std::string& path, const std::string& map_file,
                    int32_t new_id) {
   static const std::string kSending = platform::Utf8ToCp1251("Отправляем файл: ");
@@ -62,7 +68,7 @@ void UploadPicture(TApiClient& api, const std::string& path, const std::string& 
   TIdHTTPRequest& request = api.Http().Request;
   try {
     request.ContentType = "multipart/form-data; boundary=MigrationPathMapBoundary";
-    request.Accept = "application/json, text/javascript, */*; q=0.01";
+    request.Accept = kPictureUploadAccept;
     const std::string body =
         MultipartBody(MapFileName(map_file), platform::ReadWholeFile(file_path), new_id);
     request.ContentLength = static_cast<int32_t>(body.size());
