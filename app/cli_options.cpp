@@ -6,6 +6,7 @@
 #include "http/session.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
+#include "source/object_filter.h"
 
 namespace {
 
@@ -14,9 +15,23 @@ const char* const kOptionNames[] = {"--db-host",      "--db-port",  "--db-name",
                                     "--db-password",  "--url",      "--user",    "--password",
                                     "--prefix",       "--geocoder", "--objects", "--log-dir",
                                     "--read-timeout", "--parallel"};
+// Options of a run that breaks and is taken up again.
+const char* const kResumeOptionNames[] = {"--resume", "--mapping"};
+// Options without a value.
+const char* const kFlagNames[] = {"--check", "--resend-uncertain"};
+
+bool IsFlag(const std::string& name) {
+  for (const char* known : kFlagNames) {
+    if (name == known) return true;
+  }
+  return false;
+}
 
 bool IsOption(const std::string& name) {
   for (const char* known : kOptionNames) {
+    if (name == known) return true;
+  }
+  for (const char* known : kResumeOptionNames) {
     if (name == known) return true;
   }
   return false;
@@ -38,12 +53,17 @@ std::string Text(const std::map<std::string, std::string>& given, const std::str
 
 TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   TCliOptions options;
+  options.Args = args;
   std::map<std::string, std::string> given;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       options.Help = true;
       return options;
+    }
+    if (IsFlag(arg)) {
+      (arg == "--check" ? options.CheckOnly : options.ResendUncertain) = true;
+      continue;
     }
     std::string name = arg, value;
     const size_t eq = arg.find('=');
@@ -70,6 +90,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   if (!platform::TryTextToInt(Text(given, "--prefix", "0"), options.ObjPrefix)) {
     throw ECliOptionError("Imput correct object prefix");
   }
+  if (ObjectListRefused(options.Db.ObjectList)) throw ECliOptionError("Input correct object list");
   const std::string geocoder = Text(given, "--geocoder", "Yandex");
   if (geocoder != "Yandex" && geocoder != "Google") {
     throw ECliOptionError("--geocoder: Yandex or Google");
@@ -94,6 +115,14 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
       throw ECliOptionError("--parallel: a number of objects from 1 to " +
                             platform::IntToStr(kMaxParallel));
     }
+  }
+  if (auto it = given.find("--resume"); it != given.end()) options.ResumeLog = it->second;
+  if (auto it = given.find("--mapping"); it != given.end()) options.MappingFile = it->second;
+  if (options.CheckOnly && (!options.ResumeLog.empty() || !options.MappingFile.empty())) {
+    throw ECliOptionError("--check sends nothing: it takes neither --resume nor --mapping");
+  }
+  if (options.ResendUncertain && options.ResumeLog.empty()) {
+    throw ECliOptionError("--resend-uncertain: only with --resume");
   }
   return options;
 }
@@ -126,13 +155,23 @@ std::string CliUsage() {
          platform::IntToStr(kMaxParallel) +
          " (1);\n"
          "                        the report reads as with 1\n"
+         "  --check               read and check every object and build its documents,\n"
+         "                        contacting no platform; the summary is the one a run\n"
+         "                        would write\n"
+         "  --resume LOG          finish the migration that the run which wrote LOG began\n"
+         "  --resend-uncertain    with --resume: send again the objects whose create\n"
+         "                        got no answer (they may then exist twice)\n"
+         "  --mapping FILE        write id,ext_id,marivon_id,status per object (CSV)\n"
          "  --help                this text\n"
          "\n"
          "Route-map files are looked up from the current folder: a stored\n"
          "D:\\maps\\a.png is read as ./D/maps/a.png, maps\\a.png as ./maps/a.png.\n"
-         "Ctrl-C stops the run before its next object (objects on their way finish);\n"
-         "the summary is still written.\n"
-         "Exit status: 0 the run went through every object and wrote its summary;\n"
+         "Ctrl-C or SIGTERM stops the run before its next object (objects on their way\n"
+         "finish); the summary is still written. A run that breaks or is stopped ends\n"
+         "with the command that resumes it.\n"
+         "Exit status: 0 the run went through every object and wrote its summary (with\n"
+         "--resume: every object is exported; with --check: the objects could be read);\n"
          "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
-         "objects not readable) or ended by an error; 2 invalid options.\n";
+         "objects not readable, a resume refused) or ended by an error; 2 invalid\n"
+         "options or a log that cannot be resumed.\n";
 }

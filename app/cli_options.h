@@ -31,11 +31,17 @@ struct TCliOptions {
   std::optional<int32_t> ReadTimeout;
   int32_t Parallel = 1;  // objects on their way to the platform at once, 1 to kMaxParallel
   bool Help = false;
+  bool CheckOnly = false;         // --check: nothing is sent
+  std::string ResumeLog;          // --resume LOG (a file-system name), empty: a first run
+  bool ResendUncertain = false;   // --resend-uncertain
+  std::string MappingFile;        // --mapping FILE (a file-system name)
+  std::vector<std::string> Args;  // the command line as given, for the resume command
 };
 
 // `args` without the program name, as UTF-8 texts. Raises ECliOptionError
-// for an unknown option, a missing value, a text that is not UTF-8, and with
-// the window's messages for a port or prefix that is not an integer.
+// for an unknown option, a missing value, a text that is not UTF-8, with
+// the window's messages for a port or prefix that is not an integer or an
+// object list without a valid item, and for options that do not go together.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args);
 
 // The --help text (UTF-8).

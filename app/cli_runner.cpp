@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 
+#include "app/resume_command.h"
 #include "export/ethread.h"
 #include "platform/date_time.h"
 #include "platform/files.h"
@@ -23,22 +24,24 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 void OnInterrupt(int) { g_interrupted = 1; }
 
-// The first Ctrl-C asks the run to stop; a second one ends the process.
+// The first Ctrl-C or SIGTERM asks the run to stop; a second one ends the process.
 void CatchInterrupt() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESETHAND | SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
 }
 
-// Starts the run with SIGINT blocked, so that the worker and every thread it
-// makes inherit the block: the signal reaches the main thread only and never
-// interrupts a socket call of the run.
+// Starts the run with SIGINT and SIGTERM blocked, so that the worker and
+// every thread it makes inherit the block: the signals reach the main thread
+// only and never interrupt a socket call of the run.
 void StartWithoutInterrupts(TExportThread& run) {
   sigset_t interrupt, previous;
   sigemptyset(&interrupt);
   sigaddset(&interrupt, SIGINT);
+  sigaddset(&interrupt, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &interrupt, &previous);
   run.Start();
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -82,7 +85,8 @@ int RunCliExport(const TCliOptions& options) {
   run_ptr = run.get();
   run->SetDbOptions(&options.Db);
   run->SetTarget(options.Url, options.User, options.Password, options.ObjPrefix, options.Scode);
-  const std::string log_file = CliLogFileName(options.LogDir);
+  std::string log_file = CliLogFileName(options.LogDir);
+  if (const int refused = SetUpRunModes(*run, options, log_file)) return refused;
   run->SetLogFileName(log_file);
   WarnWhenUnwritable(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);
@@ -111,5 +115,5 @@ int RunCliExport(const TCliOptions& options) {
       std::fprintf(stderr, "halvex-export-cli: the run ended by an error\n");
     }
   }
-  return run->RunEnd() == TRunEnd::Completed ? 0 : 1;
+  return EndOfRunStatus(*run, options, log_file);
 }

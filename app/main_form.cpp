@@ -33,6 +33,7 @@
 #include "platform/files.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
+#include "source/object_filter.h"
 
 namespace {
 
@@ -252,6 +253,11 @@ void TMainForm::StartButtonClick() {
   int32_t prefix = 0;
   if (!platform::TryTextToInt(FieldText(legrobjprefix), prefix)) {
     ShowMessage(Label("Imput correct object prefix"));
+    return;
+  }
+  // A list with no valid item would otherwise mean every object.
+  if (ObjectListRefused(FDBoptions->ObjectList)) {
+    ShowMessage(Label("Input correct object list"));
     return;
   }
   const std::string scode = cbScode->currentIndex() == 1 ? "GGL" : "YDX";

@@ -19,7 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "export/object_outcome.h"
 #include "export/reader_documents.h"
+#include "export/resume_plan.h"
+#include "export/run_log_reader.h"
+#include "export/run_tally.h"
 #include "export/sim_set.h"
 #include "platform/worker_thread.h"
 #include "source/db_options.h"
@@ -29,6 +33,7 @@ class TApiClient;
 class TDbReader;
 class TReadAhead;
 class TLogger;
+class TMappingFile;
 
 // How a run ended, for owners that need more than IsRunning.
 enum class TRunEnd {
@@ -38,6 +43,7 @@ enum class TRunEnd {
   ConnectionLost,  // the target failed during an object, summary written
   NoObjects,       // the objects could not be read, summary written (total 0)
   EndedEarly,      // stopped at the objects group or guard step, no summary
+  Refused,         // a resume that does not fit the source or the platform, nothing sent
 };
 
 class TExportThread : public platform::TWorkerThread {
@@ -52,6 +58,18 @@ class TExportThread : public platform::TWorkerThread {
   // HTTP read limit in milliseconds, 0 waiting without limit; without a call
   // the session's own bounded default applies. Called before the run is started.
   void SetReadTimeout(int32_t read_timeout_ms) { FReadTimeout = read_timeout_ms; }
+  // A check run: reads, checks and builds every document, parses each as
+  // JSON, and contacts no platform. Called before the run is started.
+  void SetCheckOnly() { FCheckOnly = true; }
+  // Finishes the migration that `state` shows, read from `log_name` (named
+  // in the run's log); objects sent earlier without an answer are sent
+  // again only with `resend_uncertain`. Called before the run is started.
+  void SetResume(TMigrationState state, const std::string& log_name, bool resend_uncertain);
+  // One CSV row per selected object in object order (mapping_file.h),
+  // written as the run goes; the file is made when the objects have been
+  // read, so a run that ends before keeps an earlier file. Called before the
+  // run is started.
+  void SetMappingFile(const std::string& file_name) { FMappingFileName = file_name; }
   // Objects on their way to the platform at once, 1 to 32 (object_senders.h);
   // 1, the default, sends one object after another. Called before the run
   // is started.
@@ -63,6 +81,12 @@ class TExportThread : public platform::TWorkerThread {
   std::string GetLastLine() const;
   // Final once Finished() is true.
   TRunEnd RunEnd() const { return FRunEnd.load(); }
+  // Final once Finished() is true: every selected object is exported, by
+  // this run or by those it resumes.
+  bool AllExported() const { return FAllExported.load(); }
+  // Final once Finished() is true: the run got the objects group's id (made
+  // it, or found the one it resumes), so a later run can resume it.
+  bool GroupKnown() const { return FGroupKnown.load(); }
 
  protected:
   void Execute() override;
@@ -73,33 +97,60 @@ class TExportThread : public platform::TWorkerThread {
   // Runs one step that talks to the target; an error of the HTTP session is
   // reported as a lost connection and gives false.
   bool TalkToTarget(const std::function<void()>& step);
-  // What the object phase counted and collected, for the summary.
-  struct TRunTally {
-    int32_t Total = 0;  // objects read (0 when reading failed)
-    int32_t Exported = 0;
-    std::string Failed;  // "Id/ExtId, " per object not exported
-    std::vector<std::string> Warnings;
-  };
+  // The run's first steps on the platform: the objects group and the
+  // guards, made afresh or, on a resume, found in the logs. 0 when the run
+  // must end early (reported).
+  int32_t PrepareTarget();
   // Reads the objects and takes each through the checks and its requests.
-  TRunEnd ExportObjects(int32_t group_id, TRunTally& tally);
-  // The pre-export checks of one object, in object order; its warnings go
-  // to the tally.
-  void CheckObject(TObjectData& object, TRunTally& tally);
+  TRunEnd ExportObjects(int32_t group_id);
+  // The objects' records and documents, parsed as JSON, nothing sent.
+  TRunEnd CheckObjects();
+  bool ReadObjects(TObjectList& objects);
+  // The object's pre-export checks, its warnings into `outcome`.
+  void CheckObject(TObjectData& object, TObjectOutcome& outcome);
+  // What is left of each object and whose records will be read, in object order.
+  struct TObjectPlan {
+    std::vector<TPlannedStep> Steps;
+    std::vector<TObjectOutcome> Outcomes;
+    std::vector<int32_t> ReadIds;   // the objects whose records will be read, in order
+    std::vector<size_t> ReadsFrom;  // per object: where its own and later ones begin
+    std::span<const int32_t> ReadIdsFrom(int32_t place) const {
+      return std::span<const int32_t>(ReadIds).subspan(ReadsFrom[static_cast<size_t>(place)]);
+    }
+  };
+  TObjectPlan PlanObjects();
   // The object loop with FParallel objects on their way at once: the run's
-  // thread reads, checks and starts the objects in order and writes what
-  // each one reported in object order.
-  TRunEnd ExportObjectsSideBySide(TObjectList& objects, int32_t group_id, TRunTally& tally);
-  // One object's requests; false when the target did not accept it.
-  // `rest`: the objects after this one, in the order they come.
-  bool ExportObject(TObjectData& object, int32_t group_id, std::span<const TObjectData> rest);
-  // The object's records when they were read ahead; none once reading
-  // ahead gave up or never began.
-  std::optional<TObjectReads> TakeReadAhead(const TObjectData& object);
+  // thread reads, checks and starts the objects in order and takes what each
+  // one reported and how it went in object order.
+  TRunEnd ExportObjectsSideBySide(int32_t group_id, TObjectPlan& plan);
+  // Takes the objects from `place` on, which this run did not reach: what
+  // earlier runs finished for them still counts.
+  void TakeUnreached(int32_t place, TObjectPlan& plan);
+  // The object's records when they were read ahead; none once reading ahead
+  // gave up, never began, or the object's records are not to be read.
+  std::optional<TObjectReads> TakeReadAhead(const TObjectData& object,
+                                            std::span<const int32_t> read_ids);
+  // What the card and guard links of `object` are made from: its records,
+  // or only its guard ids once its card is saved.
+  TObjectReads RecordsFor(const TObjectData& object, const TObjectOutcome& outcome,
+                          std::optional<TObjectReads> ahead, std::span<const int32_t> read_ids);
+  // Sends what is left of one object and records it in `outcome`; false
+  // when the connection to the target was lost (reported).
+  // `read_ids`: the objects from this one on whose records will be read.
+  bool SendObject(TObjectData& object, TPlannedStep step, int32_t group_id,
+                  std::span<const int32_t> read_ids, TObjectOutcome& outcome);
   // The records of `object`: read ahead when they were, else read now.
   TObjectReads ObjectReads(const TObjectData& object, std::optional<TObjectReads> ahead,
-                           std::span<const TObjectData> rest);
-  void EndEarly();
-  void Summary(const TRunTally& tally);
+                           std::span<const int32_t> read_ids);
+  // An object whose steps are all done needs no request.
+  bool NothingLeft(const TObjectData& object, const TObjectOutcome& outcome);
+  // Creates the mapping file when one is asked for; reports when it cannot.
+  void OpenMapping();
+  // Takes the next object's outcome in object order: tally, mapping row, progress.
+  // `reached`: the object came up in this run's loop (not left by a stop or a break).
+  void TakeOutcome(TObjectOutcome outcome, bool reached);
+  void EndEarly(TRunEnd end = TRunEnd::EndedEarly);
+  void Summary();
   void ReleaseRun();
 
   std::atomic<int32_t> FProgress{0};
@@ -122,5 +173,16 @@ class TExportThread : public platform::TWorkerThread {
   std::optional<int32_t> FReadTimeout;
   int32_t FParallel = 1;
   std::atomic<TRunEnd> FRunEnd{TRunEnd::NotEnded};
+  std::atomic<bool> FAllExported{false};
+  std::atomic<bool> FGroupKnown{false};
+  bool FCheckOnly = false;
+  std::optional<TMigrationState> FResume;
+  std::string FResumedLog;
+  bool FResendUncertain = false;
+  std::string FMappingFileName;
+  std::unique_ptr<TMappingFile> FMapping;
+  TObjectList FObjects;  // a resume reads them before anything is sent
+  bool FObjectsRead = false;
+  TRunTally FTally;
   std::function<void()> FShowLastLine;
 };

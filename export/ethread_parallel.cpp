@@ -12,65 +12,62 @@
 #include "export/picture_upload.h"
 #include "http/session.h"
 
-TRunEnd TExportThread::ExportObjectsSideBySide(TObjectList& objects, int32_t group_id,
-                                               TRunTally& tally) {
-  // How each object went, written by its slot before its lines are handed
-  // back and read here after.
-  struct TSent {
-    bool Exported = false;
-    bool Lost = false;  // the connection failed during the object
-  };
-  const size_t total = objects.size();
-  std::vector<TSent> sent(total);
+TRunEnd TExportThread::ExportObjectsSideBySide(int32_t group_id, TObjectPlan& plan) {
+  const int32_t total = FTally.Total();
+  // Whether the connection held during each object: written by its slot
+  // before its lines are handed back, read here after.
+  std::vector<char> connected(static_cast<size_t>(total), 1);
   std::atomic<bool> lost{false};  // no object starts after a lost connection
-  const TObjectTarget target{group_id, FObjPrefix, FScode};
+  const TObjectTarget target{group_id, FObjPrefix, FScode, FResume.has_value()};
   // The Accept value the run's one session would carry at each object: the
-  // upload's from the first object whose map goes out on.
+  // upload's from the first object whose route map goes out on.
   std::string accept = FApi->Http().Request.Accept;
 
   TObjectSenders senders(static_cast<size_t>(FParallel),
                          [this](TApiClient::TReport report) { return FApi->Twin(report); });
   TRunEnd end = TRunEnd::Completed;
-  size_t next = 0;
-  for (size_t position = 0;; ++position) {
+  int32_t next = 0;   // the next object to start
+  int32_t place = 0;  // the next object to take
+  for (;; ++place) {
     while (next < total && senders.HasRoom() && end == TRunEnd::Completed && !lost) {
       if (Terminated()) {
         end = TRunEnd::Stopped;
         break;
       }
-      TObjectData& object = objects[next];
-      CheckObject(object, tally);
-      const std::span<const TObjectData> rest(objects.begin() + next + 1, objects.end());
-      auto records =
-          std::make_shared<TObjectReads>(ObjectReads(object, TakeReadAhead(object), rest));
-      senders.Start(
-          [&object, &target, &sent, &lost, records, accept, index = next](TApiClient& api) {
-            api.Http().Request.Accept = accept;
-            TSent& outcome = sent[index];
-            const auto report = [&api](const std::string& line) { api.Report(line); };
-            if (!::TalkToTarget(report, [&] {
-                  outcome.Exported =
-                      SendObject(api, object, target, [&] { return std::move(*records); });
-                })) {
-              outcome.Lost = true;
-              lost = true;
-            }
-          });
-      if (UploadWillPost(object.MapFile)) accept = kPictureUploadAccept;
+      const TObjectData& object = FObjects[next];
+      TObjectOutcome& outcome = plan.Outcomes[next];
+      CheckObject(FObjects[next], outcome);
+      const TPlannedStep step = plan.Steps[next];
+      const bool nothing_left = step == TPlannedStep::Finish && NothingLeft(object, outcome);
+      // The records are read here, on the run's thread, before the object
+      // goes: the slots touch no database.
+      const bool sends = step != TPlannedStep::Hold && !nothing_left;
+      const bool uploads = sends && !outcome.PictureSent && UploadWillPost(object.MapFile);
+      auto records = std::make_shared<TObjectReads>();
+      if (sends) {
+        const std::span<const int32_t> read_ids = plan.ReadIdsFrom(next);
+        *records = RecordsFor(object, outcome, TakeReadAhead(object, read_ids), read_ids);
+      }
+      senders.Start([&object, &outcome, &target, &connected, &lost, step, nothing_left, records,
+                     accept, index = next](TApiClient& api) {
+        api.Http().Request.Accept = accept;
+        if (!::SendObject(
+                api, object, step, nothing_left, target, [&] { return std::move(*records); },
+                outcome)) {
+          connected[static_cast<size_t>(index)] = 0;
+          lost = true;
+        }
+      });
+      if (uploads) accept = kUploadAcceptValue;
       ++next;
     }
     if (senders.Idle()) break;
     TObjectSenders::TFinished finished = senders.TakeNext();
     for (const std::string& line : finished.Lines) ReportLine(line);
     if (finished.Error) std::rethrow_exception(finished.Error);
-    const TObjectData& object = objects[position];
-    if (sent[position].Lost) end = TRunEnd::ConnectionLost;
-    if (!sent[position].Exported) {
-      tally.Failed += ObjectTag(object) + ", ";
-      continue;
-    }
-    FProgress = static_cast<int32_t>(static_cast<int64_t>(position) * 100 / tally.Total);
-    ++tally.Exported;
+    TakeOutcome(std::move(plan.Outcomes[place]), true);
+    if (!connected[static_cast<size_t>(place)]) end = TRunEnd::ConnectionLost;
   }
+  TakeUnreached(place, plan);
   return end;
 }

@@ -5,6 +5,7 @@
 
 #include "export/api_client.h"
 #include "export/map_path.h"
+#include "export/report_labels.h"
 #include "http/session.h"
 #include "http/stream.h"
 #include "platform/files.h"
@@ -16,6 +17,8 @@ namespace {
 constexpr char kBoundaryLine[] = "--MigrationPathMapBoundary\r\n";
 
 }  // namespace
+
+const char kUploadAcceptValue[] = "application/json, text/javascript, */*; q=0.01";
 
 bool IsPictureFile(const std::string& path) {
   if (path.size() < 5) return false;
@@ -46,29 +49,25 @@ std::string MultipartBody(const std::string& file_name, const std::string& conte
   return body;
 }
 
-const char* const kPictureUploadAccept = "application/json, text/javascript, */*; q=0.01";
-
 bool UploadWillPost(const std::string& map_file) {
   return IsPictureFile(map_file) && platform::FileExists(MapFileSystemPath(map_file));
 }
 
 void UploadPicture(TApiClient& api, const std::string& path, const std::string& map_file,
                    int32_t new_id) {
-  static const std::string kSending = platform::Utf8ToCp1251("Отправляем файл: ");
-  static const std::string kMissing = platform::Utf8ToCp1251("Файл не найден: ");
   static const std::string kFailed = platform::Utf8ToCp1251("Ошибка при отправке файла: ");
 
   if (!IsPictureFile(map_file)) return;
-  api.Report(kSending + map_file);
+  api.Report(SendingFileLabel() + map_file);
   const std::string file_path = MapFileSystemPath(map_file);
   if (!platform::FileExists(file_path)) {
-    api.Report(kMissing + map_file);
+    api.Report(MissingFileLabel() + map_file);
     return;
   }
   TIdHTTPRequest& request = api.Http().Request;
   try {
     request.ContentType = "multipart/form-data; boundary=MigrationPathMapBoundary";
-    request.Accept = kPictureUploadAccept;
+    request.Accept = kUploadAcceptValue;
     const std::string body =
         MultipartBody(MapFileName(map_file), platform::ReadWholeFile(file_path), new_id);
     request.ContentLength = static_cast<int32_t>(body.size());

@@ -17,12 +17,11 @@ bool IsPictureFile(const std::string& path);
 // image/png), the object id part and the caption part.
 std::string MultipartBody(const std::string& file_name, const std::string& content, int32_t new_id);
 
-// The Accept value the upload sets and leaves in the session: every later
-// request of that session carries it.
-extern const char* const kPictureUploadAccept;
+// The Accept value an upload leaves behind for every later request of the run.
+extern const char kUploadAcceptValue[];
 
 // True when UploadPicture for `map_file` goes as far as posting (a picture
-// file that is there), and so leaves kPictureUploadAccept in the session.
+// file that is there), and so leaves kUploadAcceptValue in the session.
 bool UploadWillPost(const std::string& map_file);
 
 // Posts the file `map_file` names (see map_path.h) for object `new_id` to

@@ -48,10 +48,16 @@ void TDbReader::SetOptions(const TDBoptions& options) {
 }
 
 bool TDbReader::Connect() {
+  std::string ignored;
+  return Connect(ignored);
+}
+
+bool TDbReader::Connect(std::string& error_message) {
   try {
     FConnection.Connect();
     return FConnection.Connected();
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    error_message = error.what();
     return false;
   }
 }

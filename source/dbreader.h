@@ -37,6 +37,8 @@ class TDbReader {
   void SetOptions(const TDBoptions& options);
   // True when the session is open; false on any error.
   bool Connect();
+  // The same, with the database client's message when it fails.
+  bool Connect(std::string& error_message);
   // The longest silence of the server while a statement runs, in seconds
   // (kCommandTimeout unless changed): a server that stops answering fails
   // the statement, and the run goes on, instead of holding the run for good.

@@ -44,3 +44,15 @@ std::string BuildFilter(std::string_view object_list) {
   if (conditions.empty()) return {};
   return " and (" + conditions + ")";
 }
+
+std::vector<std::string> IgnoredItems(std::string_view object_list) {
+  std::vector<std::string> ignored;
+  for (std::string& item : SplitList(object_list, ',')) {
+    if (!item.empty() && FilterCondition(item).empty()) ignored.push_back(std::move(item));
+  }
+  return ignored;
+}
+
+bool ObjectListRefused(std::string_view object_list) {
+  return !platform::Trim(object_list).empty() && BuildFilter(object_list).empty();
+}

@@ -21,3 +21,11 @@ std::string FilterCondition(std::string_view item);
 // " and (" + the bracketed conditions of the valid items joined with " or " +
 // ")", or an empty text when no item is valid.
 std::string BuildFilter(std::string_view object_list);
+
+// The items that select nothing because they are not valid, in order
+// (empty items left out).
+std::vector<std::string> IgnoredItems(std::string_view object_list);
+
+// True when the list is not blank yet holds no valid item: such a list
+// must be refused, not taken for "every object".
+bool ObjectListRefused(std::string_view object_list);

@@ -59,9 +59,11 @@ Control, while serving (no authorization; GET or POST; not journalled):
 Control from the shell (works with or without a running server on FILE):
   marivon_standin.py reset   --state FILE
   marivon_standin.py state   --state FILE
-  marivon_standin.py journal --state FILE [--format json|lines] [--clear]
+  marivon_standin.py journal --state FILE [--format json|lines|accepted] [--clear]
       lines: "METHOD TARGET BODY" per request; BODY is "base64:..." when the
-      body is not UTF-8 or holds a line break
+      body is not UTF-8 or holds a line break; accepted: the same lines for
+      the requests the platform carried out (answered 2xx, or carried out and
+      its answer dropped), searches left out
   marivon_standin.py fail    --state FILE [fault options] [--clear]
 
 Fault options ("fail" adds them to the rules in force; given to serve, they
@@ -82,8 +84,9 @@ Fault rules (JSON objects; standin/faults.py has the details):
   K = "status" (+ "status", "body") | "close" (+ "reset": true for a TCP reset)
     | "hang" (+ "ms") | "delay" (+ "ms") | "refuse" (+ "body"; path defaults
     to restapi/guards/create-guard/) | "wrong-extid" (+ "extId", "answer";
-    path defaults to restapi/objects/create-standalone/)
+    path defaults to restapi/objects/create-standalone/) | "drop" (+ "reset")
   status, close and hang stand in for the request (nothing is carried out);
+  drop carries the request out and then closes without the answer;
   refuse answers 200 without an id and creates nothing; wrong-extid creates
   the object and answers another extId; delay only slows the answer.
 """
@@ -164,9 +167,18 @@ def _parser(command):
     if command == "fail":
         parser.add_argument("--clear", action="store_true", help="remove the rules in force first")
     if command == "journal":
-        parser.add_argument("--format", choices=("json", "lines"), default="json")
+        parser.add_argument("--format", choices=("json", "lines", "accepted"), default="json")
         parser.add_argument("--clear", action="store_true", help="empty the journal after printing it")
     return parser
+
+
+def _carried_out(record):
+    """A request that changed the platform: carried out, a search is not counted."""
+    if record["target"].endswith("/search/"):
+        return False
+    if record["fault"] in ("status", "close", "hang", "refuse"):
+        return False
+    return record["status"] is not None and 200 <= record["status"] < 300
 
 
 def _journal_line(record):
@@ -217,7 +229,9 @@ def main(argv):
             out.write("\n")
         elif command == "journal":
             records = store.journal()
-            if options.format == "lines":
+            if options.format == "accepted":
+                records = [record for record in records if _carried_out(record)]
+            if options.format in ("lines", "accepted"):
                 out.writelines(_journal_line(record) + "\n" for record in records)
             else:
                 json.dump(records, out, ensure_ascii=False, indent=1)

@@ -22,10 +22,14 @@
 #include "app/abandoned_runs.h"
 #include "app/sync_queue_pump.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/mariadb_env.h"
 
 using namespace windowtest;
 
 namespace {
+
+// The port of the private MariaDB that the test run started.
+int SourcePort() { return testsupport::MariaDbEnv().Port; }
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -223,23 +227,24 @@ class TMainFormTest : public QObject {
     QVERIFY(LogFiles() == FLogsBefore);
   }
 
-  // A run without a source database: the stand-in answers the first request
-  // late, so the run is surely not finished at the first poll. The run's
-  // lines reach the view through the event loop; the run ends by itself and
-  // the next poll brings the window back to Idle.
-  void runWithoutSource_data() {
+  // A run from the window's fields against the private MariaDB: the
+  // stand-in answers the first request late, so the run is surely not
+  // finished at the first poll. The run's lines reach the view through the
+  // event loop; the run ends by itself and the next poll brings the window
+  // back to Idle.
+  void runFromTheFields_data() {
     QTest::addColumn<QString>("path");
     QTest::newRow("url without slash") << "";
     QTest::newRow("url with slash") << "/";
   }
-  void runWithoutSource() {
+  void runFromTheFields() {
     QFETCH(QString, path);
     TStandin standin({"--delay-ms", "1500", "--delay-at", "1"});
     QVERIFY(standin.IsServing());
     TMainForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    TypeInto(Control<QLineEdit>(form, "lemsport"), QString::number(ClosedPort()));
+    TypeInto(Control<QLineEdit>(form, "lemsport"), QString::number(SourcePort()));
     TypeInto(Control<QLineEdit>(form, "legrurl"), standin.Url() + path);
 
     const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
@@ -278,6 +283,48 @@ class TMainFormTest : public QObject {
     QCOMPARE(MemoLines(form), entries);
   }
 
+  // A source that cannot be reached is found before anything is made on
+  // the platform: one line, no request, and the window is Idle again.
+  void runWithUnreachableSource() {
+    TStandin standin({"--delay-ms", "1500", "--delay-at", "1"});
+    QVERIFY(standin.IsServing());
+    TMainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    TypeInto(Control<QLineEdit>(form, "lemsport"), QString::number(ClosedPort()));
+    TypeInto(Control<QLineEdit>(form, "legrurl"), standin.Url());
+    QTest::mouseClick(Control<QPushButton>(form, "StartButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(IsIdle(form), 20000);
+    const QStringList lines = MemoLines(form);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(U("НЕТ СОЕДИНЕНИЯ С БАЗОЙ ДАННЫХ: ")),
+             qPrintable(lines.first()));
+    QCOMPARE(standin.Requests(), 0);
+  }
+
+  // An object list without one valid item is refused like a bad port: it
+  // would otherwise mean every object.
+  void refusedObjectList_data() {
+    QTest::addColumn<QString>("list");
+    QTest::newRow("open range") << "1-";
+    QTest::newRow("word") << "abc";
+    QTest::newRow("separators") << " , ";
+  }
+  void refusedObjectList() {
+    QFETCH(QString, list);
+    TMainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    TypeInto(Control<QLineEdit>(form, "leobjlist"), list);
+    const TMessageSeen seen = ClickAnsweringMessage(Control<QPushButton>(form, "StartButton"));
+    QCOMPARE(seen.Text, QString("Input correct object list"));
+    QVERIFY(LooksRunning(form));
+    QVERIFY(form.ExportThread() == nullptr);
+    QTest::mouseClick(Control<QPushButton>(form, "BreakButton"), Qt::LeftButton);
+    QVERIFY(IsIdle(form));
+    QVERIFY(LogFiles() == FLogsBefore);
+  }
+
   // Closing the window while the run waits for a slow answer: the window
   // goes at once, the run is left to end by itself, and none of its later
   // lines reaches the destroyed window (they go to its log file only).
@@ -287,7 +334,7 @@ class TMainFormTest : public QObject {
     auto form = std::make_unique<TMainForm>();
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    TypeInto(Control<QLineEdit>(*form, "lemsport"), QString::number(ClosedPort()));
+    TypeInto(Control<QLineEdit>(*form, "lemsport"), QString::number(SourcePort()));
     TypeInto(Control<QLineEdit>(*form, "legrurl"), standin.Url());
     QTest::mouseClick(Control<QPushButton>(*form, "StartButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!MemoLines(*form).isEmpty(), 5000);

@@ -109,6 +109,14 @@ void TStandin::Reset() {
   QProcess::execute("python3", {HALVEX_STANDIN, "reset", "--state", FDir.filePath("state.json")});
 }
 
+int TStandin::Requests() const {
+  QProcess journal;
+  journal.start("python3", {HALVEX_STANDIN, "journal", "--state", FDir.filePath("state.json"),
+                            "--format", "lines"});
+  journal.waitForFinished(10000);
+  return static_cast<int>(journal.readAllStandardOutput().count('\n'));
+}
+
 int ClosedPort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};

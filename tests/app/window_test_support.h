@@ -54,6 +54,8 @@ class TStandin {
   QString Url() const;
   // Forgets everything the platform was sent.
   void Reset();
+  // How many platform requests it has received.
+  int Requests() const;
 
  private:
   QTemporaryDir FDir;

@@ -156,6 +156,11 @@ std::vector<std::string> TStandIn::Journal() const {
       {"/usr/bin/python3", HALVEX_STANDIN, "journal", "--state", FState, "--format", "lines"}));
 }
 
+std::vector<std::string> TStandIn::Accepted() const {
+  return SplitLines(Capture(
+      {"/usr/bin/python3", HALVEX_STANDIN, "journal", "--state", FState, "--format", "accepted"}));
+}
+
 std::string TStandIn::State() const {
   return Capture({"/usr/bin/python3", HALVEX_STANDIN, "state", "--state", FState});
 }
@@ -193,6 +198,8 @@ bool TCliProcess::WaitForOutput(const std::string& text, int timeout_ms) {
 
 void TCliProcess::Interrupt() const { ::kill(FPid, SIGINT); }
 
+void TCliProcess::Terminate() const { ::kill(FPid, SIGTERM); }
+
 TCliResult TCliProcess::Wait(int timeout_ms) {
   TCliResult result;
   result.ExitStatus = WaitChild(FPid, timeout_ms);
@@ -215,8 +222,7 @@ std::vector<std::string> RunArgs(const TStandIn& target, const std::string& log_
           "--read-timeout", "20000"};
 }
 
-TLogFile ReadLogFile(const std::string& dir) {
-  TLogFile log;
+std::string LogFileIn(const std::string& dir) {
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
@@ -224,12 +230,22 @@ TLogFile ReadLogFile(const std::string& dir) {
   }
   if (files.size() != 1) {
     ADD_FAILURE() << files.size() << " log files in " << dir;
-    return log;
+    return {};
   }
+  return files[0];
+}
+
+TLogFile ReadLogFile(const std::string& dir) {
+  const std::string file = LogFileIn(dir);
+  if (file.empty()) return {};
   static const std::regex kName(R"(Log_\d\d_\d\d_\d{4}_\d\d-\d\d-\d\d\.log)");
-  EXPECT_TRUE(std::regex_match(std::filesystem::path(files[0]).filename().string(), kName))
-      << files[0];
-  const std::string text = ReadFile(files[0]);
+  EXPECT_TRUE(std::regex_match(std::filesystem::path(file).filename().string(), kName)) << file;
+  return ReadLogFileAt(file);
+}
+
+TLogFile ReadLogFileAt(const std::string& file) {
+  TLogFile log;
+  const std::string text = ReadFile(file);
   const size_t header_end = text.find("\r\n");
   if (header_end == std::string::npos) return log;
   log.Header = text.substr(0, header_end);

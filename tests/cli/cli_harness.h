@@ -50,6 +50,8 @@ class TStandIn {
   // One line per platform request received: "METHOD TARGET BODY", the body
   // as UTF-8 text, or "base64:..." when it is not UTF-8 or holds a line break.
   std::vector<std::string> Journal() const;
+  // The same lines for the requests the platform carried out, searches left out.
+  std::vector<std::string> Accepted() const;
   // The state file as the stand-in prints it (JSON text).
   std::string State() const;
 
@@ -81,6 +83,7 @@ class TCliProcess {
   // or when the child ended first.
   bool WaitForOutput(const std::string& text, int timeout_ms = 30000);
   void Interrupt() const;  // SIGINT, as Ctrl-C
+  void Terminate() const;  // SIGTERM
   // Waits for the end (killing the child after `timeout_ms`) and collects
   // its output.
   TCliResult Wait(int timeout_ms = 60000);
@@ -111,6 +114,10 @@ struct TLogFile {
   std::vector<std::string> Entries;
 };
 TLogFile ReadLogFile(const std::string& dir);
+// The single run log file in `dir` (ADD_FAILURE and empty when not exactly one).
+std::string LogFileIn(const std::string& dir);
+// The log file `file` read as ReadLogFile reads it.
+TLogFile ReadLogFileAt(const std::string& file);
 
 // Each line followed by "\n": what standard output holds for these report lines.
 std::string JoinLines(const std::vector<std::string>& lines);

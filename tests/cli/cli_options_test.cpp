@@ -43,12 +43,34 @@ TEST(CliOptions, UnknownOrIncompleteOptionsAreRefused) {
   }
 }
 
+TEST(CliOptions, AnObjectListWithoutAValidItemIsRefusedNotTakenForEveryObject) {
+  for (const char* list : {"1-", "abc", " , ", "-7, 3-"}) {
+    const auto result = RunCli({"--objects", list});
+    EXPECT_EQ(result.ExitStatus, 2) << list;
+    EXPECT_EQ(result.Stderr, "Input correct object list\n") << list;
+    EXPECT_EQ(result.Stdout, "");
+  }
+}
+
+TEST(CliOptions, OptionsThatCannotWorkAreRefusedBeforeTheRun) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--check", "--resume", "x.log"},
+                                             {"--check", "--mapping", "m.csv"},
+                                             {"--resend-uncertain"},
+                                             {"--resume"}}) {
+    const auto result = RunCli(args);
+    EXPECT_EQ(result.ExitStatus, 2) << args[0];
+    EXPECT_NE(result.Stderr, "") << args[0];
+  }
+}
+
 TEST(CliOptions, HelpListsEveryOption) {
   const auto result = RunCli({"--help"});
   EXPECT_EQ(result.ExitStatus, 0);
   for (const char* option :
        {"--db-host", "--db-port", "--db-name", "--db-user", "--db-password", "--url", "--user",
-        "--password", "--prefix", "--geocoder", "--objects", "--log-dir", "--read-timeout"}) {
+        "--password", "--prefix", "--geocoder", "--objects", "--log-dir", "--read-timeout",
+        "--check", "--resume", "--resend-uncertain", "--mapping"}) {
     EXPECT_NE(result.Stdout.find(option), std::string::npos) << option;
   }
 }

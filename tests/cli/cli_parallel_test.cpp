@@ -180,3 +180,27 @@ TEST(CliParallel, CtrlCLetsTheObjectsOnTheirWayFinishAndWritesTheSummary) {
   EXPECT_EQ(ExportedCount(entries), static_cast<int>(created));
   EXPECT_EQ(FailedLine(entries), "");
 }
+
+TEST(CliParallel, ARunBrokenWhileObjectsWereOnTheirWayIsResumedWithoutDuplicates) {
+  // Object 7's card (the only one with its second SIM) is refused, whenever it comes.
+  const std::string card_of_7_fails =
+      R"({"kind": "status", "path": "restapi/objects/obj-card-save/", "match": "89167777777"})";
+  TStandIn target({"--stable-ids", "--fault", card_of_7_fails}), unbroken_target({"--stable-ids"});
+  TScratchDir logs, more_logs, unbroken_logs;
+  const auto parallel = std::vector<std::string>{"--parallel", "4"};
+  const auto broken = RunCli(With(RunArgs(target, logs.Path()), parallel));
+  EXPECT_EQ(broken.ExitStatus, 1);
+  EXPECT_EQ(FailedLine(ReadLogFile(logs.Path()).Entries), "7/7");
+
+  target.Fail({"--clear"});
+  const auto resumed = RunCli(With(RunArgs(target, more_logs.Path()),
+                                   {"--parallel", "4", "--resume", LogFileIn(logs.Path())}));
+  EXPECT_EQ(resumed.ExitStatus, 0) << resumed.Stderr;
+  const auto entries = ReadLogFile(more_logs.Path()).Entries;
+  EXPECT_EQ(resumed.Stdout, JoinLines(entries));
+  EXPECT_EQ(SummaryOf(entries), Summary(12, 12, "", kSampleWarnings));
+
+  // Both runs together carried out what one unbroken run does, each object once.
+  ASSERT_EQ(RunCli(RunArgs(unbroken_target, unbroken_logs.Path())).ExitStatus, 0);
+  EXPECT_EQ(Sorted(target.Accepted()), Sorted(unbroken_target.Accepted()));
+}

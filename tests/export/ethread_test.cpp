@@ -1,5 +1,6 @@
 // TExportThread's early ends, as the window sees them through its readers:
 // the running flag cleared, the progress at 100, the reason as last line.
+// The source is the private MariaDB (a run reaches it before the platform).
 #include "export/ethread.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
+#include "tests/support/loopback.h"
+#include "tests/support/mariadb_env.h"
 #include "tests/support/scripted_server.h"
 
 namespace {
@@ -44,9 +47,12 @@ class ExportThreadTest : public ::testing::Test {
   testsupport::TScriptedServer server;
   platform::TSyncQueue queue;
   std::unique_ptr<TExportThread> run;
+  TDBoptions FOptions = [] {
+    const testsupport::TMariaDbEnv env = testsupport::MariaDbEnv();
+    return TDBoptions{"velmora", "root", "quietlamp", "cp1251", env.Host, env.Port, ""};
+  }();
 
  private:
-  TDBoptions FOptions;
   std::string FLog = (std::filesystem::temp_directory_path() /
                       ("halvex_ethread_" + std::to_string(::getpid()) + ".log"))
                          .string();
@@ -74,6 +80,18 @@ TEST_F(ExportThreadTest, ALostConnectionInTheGroupStepIsReportedAndEndsTheRun) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].rfind("URI: restapi/objs-groups/search/ ", 0), 0u);
   EXPECT_EQ(lines[1], "ОШИБКА СВЯЗИ С СЕРВЕРОМ: Connection Closed Gracefully.");
+  EXPECT_FALSE(run->IsRunning());
+  EXPECT_EQ(run->GetProgress(), 100);
+  EXPECT_EQ(run->RunEnd(), TRunEnd::EndedEarly);
+}
+
+TEST_F(ExportThreadTest, ASourceThatCannotBeReachedEndsTheRunBeforeAnyRequest) {
+  FOptions.Password = "mistyped";
+  const auto lines = Run();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("НЕТ СОЕДИНЕНИЯ С БАЗОЙ ДАННЫХ: ", 0), 0u) << lines[0];
+  EXPECT_NE(lines[0].find("Access denied"), std::string::npos) << lines[0];
+  EXPECT_EQ(server.Accepted(), 0u);
   EXPECT_FALSE(run->IsRunning());
   EXPECT_EQ(run->GetProgress(), 100);
   EXPECT_EQ(run->RunEnd(), TRunEnd::EndedEarly);

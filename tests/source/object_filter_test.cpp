@@ -52,4 +52,21 @@ TEST(SplitList, KeepsInnerEmptyItemsButNotATrailingOne) {
   EXPECT_EQ(SplitList("x,x", ','), (TItems{"x", "x"}));
 }
 
+TEST(ObjectListRefused, OnlyAListThatIsNotBlankAndHasNoValidItem) {
+  const struct {
+    const char* List;
+    bool Refused;
+    std::vector<std::string> Ignored;
+  } cases[] = {
+      {"", false, {}},      {"   ", false, {}},
+      {"5", false, {}},     {"5, abc, 3-", false, {"abc", "3-"}},
+      {"1-", true, {"1-"}}, {"abc", true, {"abc"}},
+      {" , ", true, {}},    {"-7, 1-2-3", true, {"-7", "1-2-3"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ObjectListRefused(c.List), c.Refused) << "list '" << c.List << "'";
+    EXPECT_EQ(IgnoredItems(c.List), c.Ignored) << "list '" << c.List << "'";
+  }
+}
+
 }  // namespace

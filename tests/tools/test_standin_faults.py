@@ -1,4 +1,4 @@
-"""Failures the stand-in produces on purpose: error status, close, hang, delay, refusal, wrong extId."""
+"""Failures the stand-in produces on purpose: error status, close, hang, delay, refusal, wrong extId, lost answer."""
 import socket
 import time
 
@@ -38,6 +38,19 @@ class FaultTest(StandInTest):
             pass
         self.assertEqual(self.standin.post(SEARCH, SEARCH_DOC).status, 200)
         self.assertEqual([r["status"] for r in self.standin.control("journal")], [None, None, 200])
+
+    def test_a_dropped_answer_leaves_the_object_created(self):
+        self.standin.control("fail", {"kind": "drop", "path": CREATE_OBJECT, "at": 2})
+        group = self.create_group()
+        replies = [self.create_object(group, n) for n in (1, 2, 3)]
+        self.assertEqual([r.status for r in replies], [200, None, 200])
+        self.assertEqual(replies[1].raw, b"", "closed without a byte")
+        self.assertEqual(extract_number("id", replies[2].text), 1002, "the dropped create took 1001")
+        journal = self.standin.control("journal")
+        self.assertEqual([(r["status"], r["fault"]) for r in journal[1:]], [(200, None), (200, "drop"), (200, None)])
+        # The journal's accepted lines count what the platform carried out.
+        accepted = run_cli("journal", "--state", self.standin.state, "--format", "accepted").stdout.splitlines()
+        self.assertEqual([line.split(" ")[1] for line in accepted], ["/restapi/objs-groups/create/"] + ["/" + CREATE_OBJECT] * 3)
 
     def test_a_held_request_gets_no_answer_while_others_are_served(self):
         self.standin.control("fail", {"kind": "hang", "at": 1})

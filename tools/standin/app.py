@@ -97,8 +97,11 @@ class Platform:
                 outcome = self._carry_out(state, request, document, reason, decision.late)
                 if self.cookie:
                     outcome.headers.append(("Set-Cookie", self.cookie))
+                if decision.drop is not None:
+                    outcome.action = "close"
+                    outcome.reset = decision.drop.get("reset", False)
             outcome.delay_ms = decision.delay_ms
-            fired = decision.early or decision.late
+            fired = decision.early or decision.drop or decision.late
             record = {"seq": state["requests"], "method": request.method,
                       "target": request.target, "version": request.version,
                       "headers": [list(pair) for pair in request.headers],

@@ -18,6 +18,9 @@ Kinds and their own members:
   "refuse"      answer 200 with "body" (default {"success": false,
                 "error": "refused"}, which has no "id") and create nothing;
                 "path" defaults to restapi/guards/create-guard/
+  "drop"        carry the request out (an object is created, say), then close
+                the connection without the answer: a lost answer; "reset":
+                true closes with a TCP reset
   "wrong-extid" create the object but answer with "answer" as its "extId"
                 (default: the extId sent plus 1); "extId" limits the rule to
                 the object sent with that extId; "path" defaults to
@@ -31,7 +34,8 @@ DEFAULT_PATHS = {"refuse": "restapi/guards/create-guard/",
                  "wrong-extid": "restapi/objects/create-standalone/"}
 EARLY_KINDS = ("status", "close", "hang")
 _MEMBERS = {"status": {"status", "body"}, "close": {"reset"}, "hang": {"ms"},
-            "delay": {"ms"}, "refuse": {"body"}, "wrong-extid": {"extId", "answer"}}
+            "delay": {"ms"}, "refuse": {"body"}, "wrong-extid": {"extId", "answer"},
+            "drop": {"reset"}}
 _COMMON = {"kind", "path", "match", "at", "seen", "fired"}
 
 
@@ -99,6 +103,7 @@ class Decision:
     def __init__(self):
         self.early = None  # status, close or hang: answered instead of the request
         self.late = None  # refuse or wrong-extid: shapes the platform's answer
+        self.drop = None  # the request is carried out, its answer is lost
         self.delay_ms = 0
 
 
@@ -114,6 +119,10 @@ def decide(rules, path, body_text, document):
         kind = rule["kind"]
         if kind == "delay":
             decision.delay_ms = max(decision.delay_ms, rule["ms"])
+        elif kind == "drop":
+            if decision.drop is not None:
+                continue
+            decision.drop = rule
         elif kind in EARLY_KINDS:
             if decision.early is not None:
                 continue
