@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <sstream>
 #include <thread>
 
 #include "tests/cli/cli_harness.h"
@@ -55,6 +56,16 @@ std::vector<std::string> WithAccept(const TStandIn& target) {
     at = record_end + 1;
   }
   return lines;
+}
+
+// The rows of a mapping file without its header line.
+std::vector<std::string> MappingRows(const std::string& file) {
+  std::vector<std::string> rows;
+  std::istringstream in(clitest::ReadFile(file));
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) rows.push_back(line);
+  return rows;
 }
 
 std::vector<std::string> Sorted(std::vector<std::string> lines) {
@@ -157,28 +168,31 @@ TEST(CliParallel, AnErrorStatusLetsTheObjectsOnTheirWayFinishAndStartsNoMore) {
   EXPECT_EQ(CountOf(journal, kCard), created);
 }
 
-TEST(CliParallel, CtrlCLetsTheObjectsOnTheirWayFinishAndWritesTheSummary) {
-  TStandIn target({"--delay-ms", "1000", "--path", "restapi/objects/obj-card-save/"});
-  TScratchDir logs;
-  TCliProcess run(With(RunArgs(target, logs.Path()), {"--parallel", "4"}));
-  // Interrupted once an object is on its way: its card is being answered.
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (CountOf(target.Journal(), kCard) == 0 && std::chrono::steady_clock::now() < until) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+TEST(CliParallel, CtrlCOrSigtermLetsTheObjectsOnTheirWayFinishAndWritesTheSummary) {
+  for (const bool sigterm : {false, true}) {
+    SCOPED_TRACE(sigterm ? "SIGTERM" : "SIGINT");
+    TStandIn target({"--delay-ms", "2000", "--path", "restapi/objects/obj-card-save/"});
+    TScratchDir logs;
+    TCliProcess run(With(RunArgs(target, logs.Path()), {"--parallel", "4"}));
+    // Stopped once an object is on its way: its card is being answered.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (CountOf(target.Journal(), kCard) == 0 && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    sigterm ? run.Terminate() : run.Interrupt();
+    const auto result = run.Wait();
+    EXPECT_EQ(result.ExitStatus, 1);
+    const auto entries = ReadLogFile(logs.Path()).Entries;
+    EXPECT_EQ(result.Stdout, JoinLines(entries));
+    // What was on its way went through whole; nothing started after the stop.
+    const auto journal = target.Journal();
+    const size_t created = CountOf(journal, kCreate);
+    EXPECT_GE(created, 1u);
+    EXPECT_LE(created, 4u);
+    EXPECT_EQ(CountOf(journal, kCard), created);
+    EXPECT_EQ(ExportedCount(entries), static_cast<int>(created));
+    EXPECT_EQ(FailedLine(entries), "");
   }
-  run.Interrupt();
-  const auto result = run.Wait();
-  EXPECT_EQ(result.ExitStatus, 1);
-  const auto entries = ReadLogFile(logs.Path()).Entries;
-  EXPECT_EQ(result.Stdout, JoinLines(entries));
-  // What was on its way went through whole; nothing started after the stop.
-  const auto journal = target.Journal();
-  const size_t created = CountOf(journal, kCreate);
-  EXPECT_GE(created, 1u);
-  EXPECT_LE(created, 4u);
-  EXPECT_EQ(CountOf(journal, kCard), created);
-  EXPECT_EQ(ExportedCount(entries), static_cast<int>(created));
-  EXPECT_EQ(FailedLine(entries), "");
 }
 
 TEST(CliParallel, ARunBrokenWhileObjectsWereOnTheirWayIsResumedWithoutDuplicates) {
@@ -187,18 +201,29 @@ TEST(CliParallel, ARunBrokenWhileObjectsWereOnTheirWayIsResumedWithoutDuplicates
       R"({"kind": "status", "path": "restapi/objects/obj-card-save/", "match": "89167777777"})";
   TStandIn target({"--stable-ids", "--fault", card_of_7_fails}), unbroken_target({"--stable-ids"});
   TScratchDir logs, more_logs, unbroken_logs;
-  const auto parallel = std::vector<std::string>{"--parallel", "4"};
-  const auto broken = RunCli(With(RunArgs(target, logs.Path()), parallel));
+  const std::string mapping = logs / "mapping.csv";
+  const auto broken =
+      RunCli(With(RunArgs(target, logs.Path()), {"--parallel", "4", "--mapping", mapping}));
   EXPECT_EQ(broken.ExitStatus, 1);
   EXPECT_EQ(FailedLine(ReadLogFile(logs.Path()).Entries), "7/7");
+  // The rows follow object order; object 7 has the id its create was given.
+  const auto rows = MappingRows(mapping);
+  ASSERT_EQ(rows.size(), 12u);
+  EXPECT_EQ(rows[4].substr(0, 4), "7,7,");
+  EXPECT_NE(rows[4].find(",failed"), std::string::npos);
+  EXPECT_NE(rows[4], "7,7,,failed");
 
   target.Fail({"--clear"});
-  const auto resumed = RunCli(With(RunArgs(target, more_logs.Path()),
-                                   {"--parallel", "4", "--resume", LogFileIn(logs.Path())}));
+  const auto resumed =
+      RunCli(With(RunArgs(target, more_logs.Path()),
+                  {"--parallel", "4", "--resume", LogFileIn(logs.Path()), "--mapping", mapping}));
   EXPECT_EQ(resumed.ExitStatus, 0) << resumed.Stderr;
   const auto entries = ReadLogFile(more_logs.Path()).Entries;
   EXPECT_EQ(resumed.Stdout, JoinLines(entries));
   EXPECT_EQ(SummaryOf(entries), Summary(12, 12, "", kSampleWarnings));
+  for (const std::string& row : MappingRows(mapping)) {
+    EXPECT_NE(row.find(",exported"), std::string::npos) << row;
+  }
 
   // Both runs together carried out what one unbroken run does, each object once.
   ASSERT_EQ(RunCli(RunArgs(unbroken_target, unbroken_logs.Path())).ExitStatus, 0);
