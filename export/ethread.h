@@ -7,6 +7,11 @@
 // the owner's queue keeps being served. Every report line is handed to the
 // owner's `show_last_line` operation on the main thread (through the queue),
 // which reads it back with GetLastLine.
+//
+// With SetParallel above 1 the object loop keeps that many objects on their
+// way to the platform (object_senders.h): their requests run on slot threads
+// that own a session each and touch nothing else; the reader, the log, the
+// report lines, the tally and the mapping file stay on the run's thread.
 #pragma once
 
 #include <atomic>

@@ -39,10 +39,10 @@ TRunEnd TExportThread::ExportObjectsSideBySide(int32_t group_id, TObjectPlan& pl
       CheckObject(FObjects[next], outcome);
       const TPlannedStep step = plan.Steps[next];
       const bool nothing_left = step == TPlannedStep::Finish && NothingLeft(object, outcome);
-      // The records are read here, on the run's thread, before the object
-      // goes: the slots touch no database.
       const bool sends = step != TPlannedStep::Hold && !nothing_left;
       const bool uploads = sends && !outcome.PictureSent && UploadWillPost(object.MapFile);
+      // The records are read here, on the run's thread, before the object
+      // goes: the slots touch no database.
       auto records = std::make_shared<TObjectReads>();
       if (sends) {
         const std::span<const int32_t> read_ids = plan.ReadIdsFrom(next);
