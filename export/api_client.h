@@ -32,8 +32,9 @@ class TApiClient {
   void SetupHttp(std::optional<int32_t> read_timeout_ms = std::nullopt);
 
   // A client of the same platform and account whose session of its own is
-  // set up as this one's was (SetupHttp with the same read limit) and keeps
-  // its cookies in this session's store; its report lines go to `report`.
+  // set up as this one's was (SetupHttp with the same arguments, kept for
+  // this) and keeps its cookies in this session's store; its report lines
+  // go to `report`.
   // Owned by the caller. Called after SetupHttp, on the thread that uses
   // this client.
   std::unique_ptr<TApiClient> Twin(TReport report);
@@ -54,6 +55,6 @@ class TApiClient {
   std::string FUser;
   std::string FPassword;
   TReport FReport;
-  std::optional<int32_t> FReadTimeout;  // as given to SetupHttp
+  std::optional<int32_t> FReadTimeout;  // as given to SetupHttp, for Twin
   std::unique_ptr<TIdHTTP> FHttp;
 };
