@@ -22,7 +22,8 @@ const char* const kOptionNames[] = {
     "--db-host",     "--db-port",          "--db-name",      "--db-user",
     "--db-password", "--db-password-file", "--url",          "--user",
     "--password",    "--password-file",    "--prefix",       "--geocoder",
-    "--objects",     "--log-dir",          "--read-timeout", "--ca-file"};
+    "--objects",     "--log-dir",          "--read-timeout", "--ca-file",
+    "--parallel"};
 // Options of a run that breaks and is taken up again.
 const char* const kResumeOptionNames[] = {"--resume", "--mapping"};
 // Options without a value.
@@ -158,6 +159,13 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
     }
     options.ReadTimeout = ms;
   }
+  if (given.count("--parallel")) {
+    if (!platform::TryTextToInt(Text(given, "--parallel", ""), options.Parallel) ||
+        options.Parallel < 1 || options.Parallel > kMaxParallel) {
+      throw ECliOptionError("--parallel: a number of objects from 1 to " +
+                            platform::IntToStr(kMaxParallel));
+    }
+  }
   if (auto it = given.find("--resume"); it != given.end()) options.ResumeLog = it->second;
   if (auto it = given.find("--mapping"); it != given.end()) options.MappingFile = it->second;
   if (options.CheckOnly && (!options.ResumeLog.empty() || !options.MappingFile.empty())) {
@@ -199,6 +207,8 @@ std::string CliUsage() {
       "                        ~/.local/state/halvex-export)\n"
       "  --read-timeout MS     longest wait for the platform's answer, 0 for no limit\n"
       "                        ({read-timeout})\n"
+      "  --parallel N          objects on their way to the platform at once, 1 to\n"
+      "                        {max-parallel} (1); the report reads as with 1\n"
       "  --check               read and check every object and build its documents,\n"
       "                        contacting no platform; the summary is the one a run\n"
       "                        would write\n"
@@ -216,8 +226,9 @@ std::string CliUsage() {
       "\n"
       "Route-map files are looked up from the current folder: a stored\n"
       "D:\\maps\\a.png is read as ./D/maps/a.png, maps\\a.png as ./maps/a.png.\n"
-      "Ctrl-C or SIGTERM stops the run before its next object; the summary is still\n"
-      "written. A run that breaks or is stopped ends with the command that resumes it.\n"
+      "Ctrl-C or SIGTERM stops the run before its next object (objects on their way\n"
+      "finish); the summary is still written. A run that breaks or is stopped ends\n"
+      "with the command that resumes it.\n"
       "Standard error names the log file at the start, and says so when the\n"
       "log file could not take every line.\n"
       "Exit status: 0 the run went through every object and wrote its summary (with\n"
@@ -242,6 +253,7 @@ std::string CliUsage() {
       {"{log-file}",
        std::string(runlog::kRunLogPrefix) + "<start time>" + runlog::kRunLogExtension},
       {"{read-timeout}", platform::IntToStr(kDefaultReadTimeoutMs)},
+      {"{max-parallel}", platform::IntToStr(kMaxParallel)},
   };
   for (const auto& [name, value] : values) {
     const std::string_view placeholder = name;

@@ -1,9 +1,10 @@
 // The console runner's command line: the same settings as the window's
 // fields, with the window's defaults and field checks (both from
 // export/operator_settings.h), plus the folder of the log file, an HTTP
-// read limit, a CA bundle for https, and the two passwords from files or
-// variables instead of options. Reads only the password files and the
-// variables it is given; any thread.
+// read limit, a CA bundle for https, the two passwords from files or
+// variables instead of options, and how many objects go to the platform at
+// once. Reads only the password files and the variables it is given; any
+// thread.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,8 @@ class ECliOptionError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+constexpr int32_t kMaxParallel = 32;
+
 struct TCliOptions {
   TDBoptions Db;    // texts in Windows-1251, Charset "cp1251"
   std::string Url;  // ends in "/"
@@ -31,6 +34,7 @@ struct TCliOptions {
   std::string LogDir;  // as given (a file-system name); empty: log/log_location.h decides
   std::optional<int32_t> ReadTimeout;
   std::string CaFile;  // as given (a file-system name); empty: the system's store only
+  int32_t Parallel = 1;  // objects on their way to the platform at once, 1 to kMaxParallel
   bool Help = false;
   bool Version = false;
   bool CheckOnly = false;         // --check: nothing is sent

@@ -105,6 +105,7 @@ int RunCliExport(const TCliOptions& options) {
   run->SetLogFileName(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);
   run->SetTrust(trust);
+  run->SetParallel(options.Parallel);
 
   CatchInterrupt();
   StartWithoutInterrupts(*run);

@@ -12,6 +12,7 @@
 //
 // Starts its own private MariaDB (scripts/mariadb) in a scratch folder.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -121,8 +122,13 @@ class TBenchEnv {
   std::map<int, bool> FLoaded;
 };
 
-// Seconds for one whole run of the console runner.
-double RunCli(const std::vector<std::string>& args, const fs::path& cwd) {
+// One whole run of the console runner.
+struct TCliRun {
+  double Seconds = 0;
+  double PeakMiB = 0;  // the child's largest resident set
+};
+
+TCliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd) {
   std::vector<char*> argv;
   std::string cli = HALVEX_CLI;
   argv.push_back(cli.data());
@@ -137,9 +143,28 @@ double RunCli(const std::vector<std::string>& args, const fs::path& cwd) {
     ::_exit(127);
   }
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("the run failed");
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  return TCliRun{std::chrono::duration<double>(Clock::now() - start).count(),
+                 static_cast<double>(usage.ru_maxrss) / 1024};
+}
+
+// The options of a run of database `db` against `responder`, logging into `logs`.
+std::vector<std::string> RunArgs(const std::string& db, const TExportResponder& responder,
+                                 const fs::path& logs) {
+  return {"--db-port", std::to_string(TBenchEnv::Get().DbPort()),
+          "--db-name", db,
+          "--url",     "http://127.0.0.1:" + std::to_string(responder.Port()),
+          "--log-dir", logs.string()};
+}
+
+// An emptied folder for one run's log file.
+fs::path FreshLogDir(const std::string& name) {
+  const fs::path logs = TBenchEnv::Get().Dir() / name;
+  fs::remove_all(logs);
+  fs::create_directories(logs);
+  return logs;
 }
 
 // Seconds per object for the six statements the card and guard steps run.
@@ -209,15 +234,20 @@ size_t CountLogEntries(const fs::path& dir) {
   return entries;
 }
 
-void CliExport(benchmark::State& state);
-
-void BM_CliExport(benchmark::State& state) {
+// Runs a benchmark's body; a run that fails marks its row instead of ending the program.
+void Guarded(benchmark::State& state, void (*body)(benchmark::State&)) {
   try {
-    CliExport(state);
+    body(state);
   } catch (const std::exception& error) {
     state.SkipWithError(error.what());
   }
 }
+
+void CliExport(benchmark::State& state);
+void CliExportDistant(benchmark::State& state);
+
+void BM_CliExport(benchmark::State& state) { Guarded(state, CliExport); }
+void BM_CliExportDistant(benchmark::State& state) { Guarded(state, CliExportDistant); }
 
 void CliExport(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
@@ -228,13 +258,8 @@ void CliExport(benchmark::State& state) {
   size_t entries = 0;
   for (auto _ : state) {
     TExportResponder responder;
-    const fs::path logs = env.Dir() / ("logs_" + std::to_string(n));
-    fs::remove_all(logs);
-    fs::create_directories(logs);
-    const double run =
-        RunCli({"--db-port", std::to_string(env.DbPort()), "--db-name", db, "--url",
-                "http://127.0.0.1:" + std::to_string(responder.Port()), "--log-dir", logs.string()},
-               env.Dir());
+    const fs::path logs = FreshLogDir("logs_" + std::to_string(n));
+    const double run = RunCli(RunArgs(db, responder, logs), env.Dir()).Seconds;
     state.SetIterationTime(run);
     seconds += run;
     requests += responder.Requests();
@@ -261,7 +286,40 @@ void CliExport(benchmark::State& state) {
   state.counters["entries/object"] = entries_per_object;
 }
 
+void CliExportDistant(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const int delay_ms = static_cast<int>(state.range(1));
+  const int parallel = static_cast<int>(state.range(2));
+  TBenchEnv& env = TBenchEnv::Get();
+  const std::string db = env.Database(n);
+  double seconds = 0, peak = 0;
+  int64_t requests = 0;
+  for (auto _ : state) {
+    TExportResponder responder(delay_ms);
+    std::vector<std::string> args = RunArgs(db, responder, FreshLogDir("logs_distant"));
+    // Without the option the run is the one-at-a-time run of old.
+    if (parallel > 1) args.insert(args.end(), {"--parallel", std::to_string(parallel)});
+    const TCliRun run = RunCli(args, env.Dir());
+    state.SetIterationTime(run.Seconds);
+    seconds += run.Seconds;
+    peak = std::max(peak, run.PeakMiB);
+    requests += responder.Requests();
+  }
+  const double runs = static_cast<double>(state.iterations());
+  state.counters["objects/s"] = n / (seconds / runs);
+  state.counters["requests/s"] = requests / seconds;
+  state.counters["posts/object"] = requests / runs / n;
+  state.counters["peak_MiB"] = peak;
+}
+
 }  // namespace
+
+BENCHMARK(BM_CliExportDistant)
+    ->ArgNames({"objects", "delay_ms", "parallel"})
+    ->ArgsProduct({{2000}, {0, 5, 20}, {1, 4, 16}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_CliExport)
     ->Arg(10000)

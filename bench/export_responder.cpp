@@ -36,9 +36,10 @@ void SendAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-TExportResponder::TExportResponder() {
+TExportResponder::TExportResponder(int delay_ms) : FDelay(delay_ms) {
   FListenFd = testsupport::BindLoopback(FPort, 512);
   FThread = std::thread([this] { Serve(); });
+  if (FDelay.count() > 0) FSender = std::thread([this] { SendHeld(); });
 }
 
 TExportResponder::~TExportResponder() {
@@ -46,6 +47,12 @@ TExportResponder::~TExportResponder() {
   ::shutdown(FListenFd, SHUT_RDWR);
   ::close(FListenFd);
   FThread.join();
+  {
+    std::lock_guard<std::mutex> lock(FMutex);
+    FHeldChanged.notify_all();
+  }
+  if (FSender.joinable()) FSender.join();
+  for (const THeld& held : FHeld) ::close(held.Fd);
 }
 
 void TExportResponder::Serve() {
@@ -55,19 +62,52 @@ void TExportResponder::Serve() {
       if (FStop) return;
       continue;
     }
-    Answer(fd);
-    ::close(fd);
+    std::string answer = AnswerFor(fd);
+    if (answer.empty() || FDelay.count() == 0) {
+      Finish(fd, answer);
+      continue;
+    }
+    std::lock_guard<std::mutex> lock(FMutex);
+    FHeld.push_back(THeld{fd, std::move(answer), Clock::now() + FDelay});
+    FHeldChanged.notify_one();
   }
 }
 
-void TExportResponder::Answer(int fd) {
+void TExportResponder::SendHeld() {
+  std::unique_lock<std::mutex> lock(FMutex);
+  while (!FStop) {
+    if (FHeld.empty()) {
+      FHeldChanged.wait(lock);
+      continue;
+    }
+    if (Clock::now() < FHeld.front().Due) {
+      FHeldChanged.wait_until(lock, FHeld.front().Due);
+      continue;
+    }
+    THeld held = std::move(FHeld.front());
+    FHeld.pop_front();
+    lock.unlock();
+    Finish(held.Fd, held.Answer);
+    lock.lock();
+  }
+}
+
+void TExportResponder::Finish(int fd, const std::string& answer) {
+  if (!answer.empty()) {
+    SendAll(fd, answer);
+    ++FRequests;
+  }
+  ::close(fd);
+}
+
+std::string TExportResponder::AnswerFor(int fd) {
   std::string request;
   char buffer[65536];
   size_t head_end = std::string::npos;
   size_t wanted = 0;
   while (true) {
     ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-    if (n <= 0) return;
+    if (n <= 0) return {};
     request.append(buffer, static_cast<size_t>(n));
     if (head_end == std::string::npos) {
       head_end = request.find("\r\n\r\n");
@@ -92,7 +132,6 @@ void TExportResponder::Answer(int fd) {
   } else {
     json = R"({"success": true})";
   }
-  SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
-                  std::to_string(json.size()) + "\r\nConnection: close\r\n\r\n" + json);
-  ++FRequests;
+  return "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+         std::to_string(json.size()) + "\r\nConnection: close\r\n\r\n" + json;
 }

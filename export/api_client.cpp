@@ -14,6 +14,8 @@ TApiClient::~TApiClient() = default;
 
 void TApiClient::SetupHttp(std::optional<int32_t> read_timeout_ms,
                            std::shared_ptr<platform::TTlsTrust> trust) {
+  FReadTimeout = read_timeout_ms;
+  FTrust = trust;
   FHttp = std::make_unique<TIdHTTP>();
   FHttp->IOHandler = std::move(trust);
   // A JSON text with "=" in it must reach the target as it was reported,
@@ -29,6 +31,13 @@ void TApiClient::SetupHttp(std::optional<int32_t> read_timeout_ms,
   request.BasicAuthentication = true;
   request.Username = FUser;
   request.Password = FPassword;
+}
+
+std::unique_ptr<TApiClient> TApiClient::Twin(TReport report) {
+  auto twin = std::make_unique<TApiClient>(FBaseUrl, FUser, FPassword, std::move(report));
+  twin->SetupHttp(FReadTimeout, FTrust);
+  twin->FHttp->ShareCookiesOf(*FHttp);
+  return twin;
 }
 
 std::string TApiClient::CallApi(const std::string& path, const std::string& document) {

@@ -2,7 +2,9 @@
 // owns the run's HTTP session, posts JSON documents to paths under the base
 // URL and tells every exchange through the run's report-line operation.
 // Texts are Windows-1251 on this side and UTF-8 on the wire.
-// Belongs to one run; used on the run's thread only.
+// Belongs to one run; each client is used by one thread at a time: the
+// run's own on the run's thread, its twins (Twin) each on the thread of the
+// object slot that holds it. Twins share nothing with it but the cookie store.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +36,14 @@ class TApiClient {
   void SetupHttp(std::optional<int32_t> read_timeout_ms = std::nullopt,
                  std::shared_ptr<platform::TTlsTrust> trust = nullptr);
 
+  // A client of the same platform and account whose session of its own is
+  // set up as this one's was (SetupHttp with the same arguments, kept for
+  // this) and keeps its cookies in this session's store; its report lines
+  // go to `report`.
+  // Owned by the caller. Called after SetupHttp, on the thread that uses
+  // this client.
+  std::unique_ptr<TApiClient> Twin(TReport report);
+
   // Posts `document` to base URL + `path` and returns the response body in
   // Windows-1251 (empty when it is not well-formed UTF-8). Reports the
   // request before sending and the status line and body after. Errors of
@@ -50,5 +60,7 @@ class TApiClient {
   std::string FUser;
   std::string FPassword;
   TReport FReport;
+  std::optional<int32_t> FReadTimeout;  // as given to SetupHttp, for Twin
+  std::shared_ptr<platform::TTlsTrust> FTrust;  // likewise: the twins check https as the run does
   std::unique_ptr<TIdHTTP> FHttp;
 };

@@ -5,18 +5,16 @@
 #include "export/checks.h"
 #include "export/document_check.h"
 #include "export/documents.h"
-#include "export/extract_number.h"
 #include "export/groups_guards.h"
 #include "export/mapping_file.h"
+#include "export/object_send.h"
 #include "export/picture_upload.h"
 #include "export/read_ahead.h"
 #include "export/reader_documents.h"
 #include "export/report_labels.h"
 #include "export/summary.h"
-#include "http/exceptions.h"
 #include "http/session.h"
 #include "log/log_unit.h"
-#include "platform/convert_error.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
 #include "platform/tls_trust.h"
@@ -24,11 +22,6 @@
 #include "source/object_filter.h"
 
 namespace {
-
-// "Id/ExtId" of an object in report lines and the failed list.
-std::string ObjectTag(const TObjectData& object) {
-  return platform::IntToStr(object.Id) + "/" + platform::IntToStr(object.ExtId);
-}
 
 // A database client's message as one report line: each line break becomes one blank.
 std::string OneLine(const std::string& text) {
@@ -96,17 +89,8 @@ std::string TExportThread::LogFailure() const {
 
 void TExportThread::Execute() { RunExport(); }
 
-template <class TStep>
-bool TExportThread::TalkToTarget(TStep step) {
-  try {
-    step();
-    return true;
-  } catch (const EIdException& error) {
-    ReportLine(LostConnectionLabel() + error.what());
-  } catch (const EConvertError& error) {  // a port in the URL that is not a number
-    ReportLine(LostConnectionLabel() + error.what());
-  }
-  return false;
+bool TExportThread::TalkToTarget(const std::function<void()>& step) {
+  return ::TalkToTarget([this](const std::string& line) { ReportLine(line); }, step);
 }
 
 void TExportThread::RunExport() {
@@ -228,26 +212,8 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id) {
   const int32_t total = static_cast<int32_t>(FObjects.size());
   FTally.Begin(total);
   OpenMapping();
-
-  // What is left of each object, and whose records will be read, in order.
-  std::vector<TPlannedStep> steps(FObjects.size());
-  std::vector<TObjectOutcome> outcomes(FObjects.size());
-  std::vector<int32_t> read_ids;
-  std::vector<size_t> reads_from(FObjects.size());
-  for (int32_t place = 0; place < total; ++place) {
-    const TObjectData& object = FObjects[place];
-    TObjectOutcome& outcome = outcomes[place];
-    outcome.Place = place;
-    outcome.Id = object.Id;
-    outcome.ExtId = object.ExtId;
-    steps[place] =
-        PlanObject(object, place, FResume ? &*FResume : nullptr, FResendUncertain, outcome);
-    reads_from[place] = read_ids.size();
-    if (steps[place] == TPlannedStep::Create ||
-        (steps[place] == TPlannedStep::Finish && !outcome.CardSaved)) {
-      read_ids.push_back(object.Id);
-    }
-  }
+  TObjectPlan plan = PlanObjects();
+  if (FParallel > 1) return ExportObjectsSideBySide(group_id, plan);
 
   TRunEnd end = TRunEnd::Completed;
   int32_t place = 0;
@@ -256,11 +222,10 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id) {
       end = TRunEnd::Stopped;
       break;
     }
-    TObjectOutcome outcome = std::move(outcomes[place]);
+    TObjectOutcome outcome = std::move(plan.Outcomes[place]);
     CheckObject(FObjects[place], outcome);
     const bool connected =
-        SendObject(FObjects[place], steps[place], group_id,
-                   std::span<const int32_t>(read_ids).subspan(reads_from[place]), outcome);
+        SendObject(FObjects[place], plan.Steps[place], group_id, plan.ReadIdsFrom(place), outcome);
     TakeOutcome(std::move(outcome), true);
     if (!connected) {
       end = TRunEnd::ConnectionLost;
@@ -268,94 +233,71 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id) {
       break;
     }
   }
-  // Objects not reached: what earlier runs finished for them still counts.
-  for (; place < total; ++place) {
-    TObjectOutcome& outcome = outcomes[place];
-    if (steps[place] == TPlannedStep::Finish && NothingLeft(FObjects[place], outcome)) {
+  TakeUnreached(place, plan);
+  return end;
+}
+
+TExportThread::TObjectPlan TExportThread::PlanObjects() {
+  const size_t total = FObjects.size();
+  TObjectPlan plan;
+  plan.Steps.resize(total);
+  plan.Outcomes.resize(total);
+  plan.ReadsFrom.resize(total);
+  for (size_t place = 0; place < total; ++place) {
+    const TObjectData& object = FObjects[place];
+    TObjectOutcome& outcome = plan.Outcomes[place];
+    outcome.Place = static_cast<int32_t>(place);
+    outcome.Id = object.Id;
+    outcome.ExtId = object.ExtId;
+    plan.Steps[place] =
+        PlanObject(object, outcome.Place, FResume ? &*FResume : nullptr, FResendUncertain, outcome);
+    plan.ReadsFrom[place] = plan.ReadIds.size();
+    if (plan.Steps[place] == TPlannedStep::Create ||
+        (plan.Steps[place] == TPlannedStep::Finish && !outcome.CardSaved)) {
+      plan.ReadIds.push_back(object.Id);
+    }
+  }
+  return plan;
+}
+
+void TExportThread::TakeUnreached(int32_t place, TObjectPlan& plan) {
+  for (; place < FTally.Total(); ++place) {
+    TObjectOutcome& outcome = plan.Outcomes[place];
+    if (plan.Steps[place] == TPlannedStep::Finish && NothingLeft(FObjects[place], outcome)) {
       outcome.Status = TObjectStatus::Exported;
     }
     TakeOutcome(std::move(outcome), false);
   }
-  return end;
 }
 
 bool TExportThread::SendObject(TObjectData& object, TPlannedStep step, int32_t group_id,
                                std::span<const int32_t> read_ids, TObjectOutcome& outcome) {
-  static const std::string kCreateFailed = platform::Utf8ToCp1251("ОШИБКА ПРИ СОЗДАНИИ ОБЪЕКТА: (");
-  static const std::string kSetupFailed = platform::Utf8ToCp1251("ОШИБКА УСТАНОВКИ ПАРАМЕТРОВ: (");
-  static const std::string kHeld =
-      platform::Utf8ToCp1251("НЕТ ОТВЕТА НА СОЗДАНИЕ ОБЪЕКТА, ПОВТОРНО НЕ ОТПРАВЛЯЕТСЯ: (");
+  const bool nothing_left = step == TPlannedStep::Finish && NothingLeft(object, outcome);
+  // The records of this object were read while earlier ones were sent.
+  std::optional<TObjectReads> ahead;
+  if (step != TPlannedStep::Hold && !nothing_left) ahead = TakeReadAhead(object, read_ids);
+  return ::SendObject(
+      *FApi, object, step, nothing_left,
+      TObjectTarget{group_id, FObjPrefix, FScode, FResume.has_value()},
+      [&] { return RecordsFor(object, outcome, std::move(ahead), read_ids); }, outcome);
+}
 
-  if (step == TPlannedStep::Hold) {
-    outcome.Status = TObjectStatus::Uncertain;
-    ReportLine(kHeld + ObjectTag(object) + ")");
-    return true;
-  }
-  if (step == TPlannedStep::Finish && NothingLeft(object, outcome)) {
-    outcome.Status = TObjectStatus::Exported;
-    return true;
-  }
-  if (FResume) {
-    ReportLine(ResumedObjectLabel() + ObjectTag(object) + " (\xB9 " +
-               platform::IntToStr(static_cast<int64_t>(outcome.Place) + 1) + ")");
-  }
+std::optional<TObjectReads> TExportThread::TakeReadAhead(const TObjectData& object,
+                                                         std::span<const int32_t> read_ids) {
   const bool reads_needed = !read_ids.empty() && read_ids.front() == object.Id;
-  bool status_answer = false;
-  const bool connected = TalkToTarget([&] {
-    // The records of this object were read while earlier ones were sent.
-    std::optional<TObjectReads> ahead;
-    if (reads_needed && FReadAhead) {
-      ahead = FReadAhead->Take(object.Id);
-      if (!ahead) FReadAhead.reset();
-    }
-    outcome.Sent = true;
-    if (step == TPlannedStep::Create) {
-      std::string response;
-      try {
-        response = FApi->CallApi("restapi/objects/create-standalone/",
-                                 BuildObjectJson(object, group_id, FObjPrefix));
-      } catch (const EIdHTTPProtocolException&) {
-        status_answer = true;
-        throw;
-      }
-      if (ExtractNumber("extId", response, 0) != object.ExtId) {
-        ReportLine(kCreateFailed + ObjectTag(object) + ")");
-        outcome.Status = TObjectStatus::Failed;
-        return;
-      }
-      outcome.NewId = ExtractNumber("id", response, 0);
-      if (outcome.NewId == 0) {
-        ReportLine(kSetupFailed + ObjectTag(object) + ")");
-        outcome.Status = TObjectStatus::Failed;
-        return;
-      }
-    }
-    TObjectReads reads;
-    if (!outcome.CardSaved) {
-      reads = ObjectReads(object, std::move(ahead), read_ids);
-      FApi->CallApi("restapi/objects/obj-card-save/",
-                    CardJsonFrom(reads, object, outcome.NewId, group_id, FScode));
-      outcome.CardSaved = true;
-    } else {
-      reads.Guards = FReader->GetObjectGuards(object.Id);
-    }
-    if (!outcome.GuardsLinked) {
-      const std::string guards = GuardsJsonFrom(reads, outcome.NewId);
-      if (!guards.empty()) FApi->CallApi("restapi/objects/obj-add-guards/", guards);
-      outcome.GuardsLinked = true;
-    }
-    if (!outcome.PictureSent && !object.MapFile.empty()) {
-      UploadPicture(*FApi, "restapi/pictures/upload/", object.MapFile, outcome.NewId);
-      outcome.PictureSent = true;
-    }
-    outcome.Status = TObjectStatus::Exported;
-  });
-  if (connected) return true;
-  // A create that went out and got no answer may have made the object.
-  const bool create_unanswered =
-      step == TPlannedStep::Create && outcome.NewId == 0 && !status_answer;
-  outcome.Status = create_unanswered ? TObjectStatus::Uncertain : TObjectStatus::Failed;
-  return false;
+  if (!reads_needed || !FReadAhead) return std::nullopt;
+  std::optional<TObjectReads> ahead = FReadAhead->Take(object.Id);
+  if (!ahead) FReadAhead.reset();
+  return ahead;
+}
+
+TObjectReads TExportThread::RecordsFor(const TObjectData& object, const TObjectOutcome& outcome,
+                                       std::optional<TObjectReads> ahead,
+                                       std::span<const int32_t> read_ids) {
+  if (!outcome.CardSaved) return ObjectReads(object, std::move(ahead), read_ids);
+  TObjectReads reads;
+  reads.Guards = FReader->GetObjectGuards(object.Id);
+  return reads;
 }
 
 bool TExportThread::NothingLeft(const TObjectData& object, const TObjectOutcome& outcome) {

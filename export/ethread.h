@@ -7,6 +7,11 @@
 // the owner's queue keeps being served. Every report line is handed to the
 // owner's `show_last_line` operation on the main thread (through the queue),
 // which reads it back with GetLastLine.
+//
+// With SetParallel above 1 the object loop keeps that many objects on their
+// way to the platform (object_senders.h): their requests run on slot threads
+// that own a session each and touch nothing else; the reader, the log, the
+// report lines, the tally and the mapping file stay on the run's thread.
 #pragma once
 
 #include <atomic>
@@ -77,6 +82,10 @@ class TExportThread : public platform::TWorkerThread {
   // read, so a run that ends before keeps an earlier file. Called before the
   // run is started.
   void SetMappingFile(const std::string& file_name) { FMappingFileName = file_name; }
+  // Objects on their way to the platform at once, 1 to 32 (object_senders.h);
+  // 1, the default, sends one object after another. Called before the run
+  // is started.
+  void SetParallel(int32_t objects) { FParallel = objects < 1 ? 1 : objects; }
 
   int32_t GetProgress() const { return FProgress.load(); }
   bool IsRunning() const { return FRunning.load(); }
@@ -102,8 +111,7 @@ class TExportThread : public platform::TWorkerThread {
   void ReportLine(const std::string& line);
   // Runs one step that talks to the target; an error of the HTTP session is
   // reported as a lost connection and gives false.
-  template <class TStep>
-  bool TalkToTarget(TStep step);
+  bool TalkToTarget(const std::function<void()>& step);
   // The run's first steps on the platform: the objects group and the
   // guards, made afresh or, on a resume, found in the logs. 0 when the run
   // must end early (reported).
@@ -115,6 +123,32 @@ class TExportThread : public platform::TWorkerThread {
   bool ReadObjects(TObjectList& objects);
   // The object's pre-export checks, its warnings into `outcome`.
   void CheckObject(TObjectData& object, TObjectOutcome& outcome);
+  // What is left of each object and whose records will be read, in object order.
+  struct TObjectPlan {
+    std::vector<TPlannedStep> Steps;
+    std::vector<TObjectOutcome> Outcomes;
+    std::vector<int32_t> ReadIds;   // the objects whose records will be read, in order
+    std::vector<size_t> ReadsFrom;  // per object: where its own and later ones begin
+    std::span<const int32_t> ReadIdsFrom(int32_t place) const {
+      return std::span<const int32_t>(ReadIds).subspan(ReadsFrom[static_cast<size_t>(place)]);
+    }
+  };
+  TObjectPlan PlanObjects();
+  // The object loop with FParallel objects on their way at once: the run's
+  // thread reads, checks and starts the objects in order and takes what each
+  // one reported and how it went in object order.
+  TRunEnd ExportObjectsSideBySide(int32_t group_id, TObjectPlan& plan);
+  // Takes the objects from `place` on, which this run did not reach: what
+  // earlier runs finished for them still counts.
+  void TakeUnreached(int32_t place, TObjectPlan& plan);
+  // The object's records when they were read ahead; none once reading ahead
+  // gave up, never began, or the object's records are not to be read.
+  std::optional<TObjectReads> TakeReadAhead(const TObjectData& object,
+                                            std::span<const int32_t> read_ids);
+  // What the card and guard links of `object` are made from: its records,
+  // or only its guard ids once its card is saved.
+  TObjectReads RecordsFor(const TObjectData& object, const TObjectOutcome& outcome,
+                          std::optional<TObjectReads> ahead, std::span<const int32_t> read_ids);
   // Sends what is left of one object and records it in `outcome`; false
   // when the connection to the target was lost (reported).
   // `read_ids`: the objects from this one on whose records will be read.
@@ -154,6 +188,7 @@ class TExportThread : public platform::TWorkerThread {
   TSimSet FSimList;
   std::optional<int32_t> FReadTimeout;
   std::shared_ptr<platform::TTlsTrust> FTrust;
+  int32_t FParallel = 1;
   std::atomic<TRunEnd> FRunEnd{TRunEnd::NotEnded};
   std::atomic<bool> FAllExported{false};
   std::atomic<bool> FGroupKnown{false};

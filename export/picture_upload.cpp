@@ -48,6 +48,10 @@ std::string MultipartBody(const std::string& file_name, const std::string& conte
   return body;
 }
 
+bool UploadWillPost(const std::string& map_file) {
+  return IsPictureFile(map_file) && platform::FileExists(MapFileSystemPath(map_file));
+}
+
 void UploadPicture(TApiClient& api, const std::string& path, const std::string& map_file,
                    int32_t new_id) {
   static const std::string kFailed = platform::Utf8ToCp1251("Ошибка при отправке файла: ");

@@ -29,6 +29,10 @@ std::string MultipartBody(const std::string& file_name, const std::string& conte
 // The Accept value of an upload and of every later request of the run.
 extern const char kUploadAcceptValue[];
 
+// True when UploadPicture for `map_file` goes as far as posting (a picture
+// file that is there), and so leaves kUploadAcceptValue in the session.
+bool UploadWillPost(const std::string& map_file);
+
 // Posts the file `map_file` names (see map_path.h) for object `new_id` to
 // base URL + `path`. When the file exists, the session's Accept becomes
 // kUploadAcceptValue for good; Content-Type and Content-Length are put back.

@@ -88,6 +88,11 @@ TIdHTTP::~TIdHTTP() { Disconnect(); }
 
 bool TIdHTTP::Connected() { return FConnection && FConnection->Connected(); }
 
+void TIdHTTP::ShareCookiesOf(TIdHTTP& other) {
+  if (!other.FCookieManager) other.FCookieManager = std::make_shared<TIdCookieManager>();
+  FCookieManager = other.FCookieManager;
+}
+
 void TIdHTTP::Disconnect() {
   if (FConnection) FConnection->Disconnect();
 }
@@ -243,7 +248,7 @@ void TIdHTTP::ReadStatusAndHeaders() {
   }
   FResponse.ProcessHeaders();
 
-  if (!FCookieManager && AllowCookies) FCookieManager = std::make_unique<TIdCookieManager>();
+  if (!FCookieManager && AllowCookies) FCookieManager = std::make_shared<TIdCookieManager>();
   if (FCookieManager && AllowCookies) {
     for (size_t i = 0; i < FResponse.RawHeaders.Count(); ++i) {
       std::string_view name = HeaderLineName(FResponse.RawHeaders[i]);

@@ -125,6 +125,10 @@ class TIdHTTP {
 
   // The cookie store; null until the first response with AllowCookies.
   TIdCookieManager* CookieManager() { return FCookieManager.get(); }
+  // Makes this session keep and send its cookies in `other`'s store, which
+  // is created first when `other` has none yet. Both sessions then hold the
+  // store; each may be used on a thread of its own (the store is locked).
+  void ShareCookiesOf(TIdHTTP& other);
 
  private:
   void DoRequest(TIdHTTPMethod method, const std::string& url, const TIdStream& body,
@@ -143,7 +147,7 @@ class TIdHTTP {
   TIdHeaderList FWireHeaders{TIdHeaderList::kRequestFoldLength};
   TIdHTTPResponse FResponse;
   std::unique_ptr<TIdTCPConnection> FConnection;
-  std::unique_ptr<TIdCookieManager> FCookieManager;
+  std::shared_ptr<TIdCookieManager> FCookieManager;
   TIdHTTPProtocolVersion FRequestVersion = pv1_0;  // the version the last request went out as
   bool FResponseRead = false;                      // a status line arrived in this cycle
   bool FSecure = false;                            // the current URL's scheme is "https"

@@ -4,8 +4,8 @@
 Serving
   marivon_standin.py [serve] --state FILE [--port N] [--host 127.0.0.1]
                      [--user root] [--password larkspur] [--port-file F]
-                     [--cookie "NAME=VALUE; Path=/"] [--reset] [--verbose]
-                     [--tls-cert PEM --tls-key PEM] [fault options]
+                     [--cookie "NAME=VALUE; Path=/"] [--stable-ids] [--reset]
+                     [--verbose] [--tls-cert PEM --tls-key PEM] [fault options]
   Listens on host:port (port 0, the default, picks a free port; --port-file
   receives it), prints "listening on HOST:PORT" on stdout and serves until
   SIGTERM or SIGINT (exit status 0). --reset starts from an empty state.
@@ -13,6 +13,8 @@ Serving
   --tls-cert and --tls-key (PEM files, both or neither) serve https instead
   of http: every connection starts with a TLS handshake (TLS 1.2 or newer);
   a client that fails it reaches nothing and is not journalled.
+  --stable-ids gives objects and pictures ids that do not depend on the order
+  in which requests arrive (described after the answers below).
 
   Every connection carries one request and is closed after the answer
   ("Connection: close"); HTTP/1.0 and HTTP/1.1 request lines are accepted.
@@ -32,7 +34,12 @@ Serving
     restapi/objects/obj-card-save/       {"success": true, "id": <object id>}
     restapi/objects/obj-add-guards/      {"success": true, "objectId": ..., "guardIds": [...]}
     restapi/pictures/upload/             {"success": true, "id": 5000, "objectId": ..., "fileName": ..., "size": n}
-  Ids count up per kind from the first numbers shown.
+  Ids count up per kind from the first numbers shown. With --stable-ids an
+  object's id follows from its create document and a picture's from its
+  object id and the number of pictures the object had (numbers from 100000
+  up, below 2^31), so objects sent side by side get the ids they would get
+  one after another; only an object whose document equals an earlier one's
+  takes the next free number.
 
 State
   FILE (JSON) holds the groups, guard groups, guards, objects (with "card",
@@ -155,6 +162,7 @@ def _parser(command):
         parser.add_argument("--password", default="larkspur")
         parser.add_argument("--port-file")
         parser.add_argument("--cookie")
+        parser.add_argument("--stable-ids", action="store_true")
         parser.add_argument("--reset", action="store_true")
         parser.add_argument("--verbose", action="store_true")
         parser.add_argument("--tls-cert", metavar="PEM")
@@ -200,7 +208,8 @@ def _serve(options, store):
     rules = _rules_from(options)
     if rules:
         app.set_faults(store, rules, replace=True)
-    platform = app.Platform(store, options.user, options.password, options.cookie)
+    platform = app.Platform(store, options.user, options.password, options.cookie,
+                            options.stable_ids)
     if bool(options.tls_cert) != bool(options.tls_key):
         raise OSError("--tls-cert and --tls-key go together")
     tls = server.tls_context(options.tls_cert, options.tls_key) if options.tls_cert else None

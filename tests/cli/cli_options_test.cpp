@@ -33,6 +33,9 @@ TEST(CliOptions, UnknownOrIncompleteOptionsAreRefused) {
                                              {"--url"},
                                              {"--geocoder", "Bing"},
                                              {"--read-timeout", "-1"},
+                                             {"--parallel", "0"},
+                                             {"--parallel", "33"},
+                                             {"--parallel", "four"},
                                              {"--url", ""},
                                              {"--user", "\xC0\xC1"},
                                              {"stray"}}) {

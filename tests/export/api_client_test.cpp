@@ -27,6 +27,10 @@ struct TClientFixture {
     std::string r = server.Received(connection);
     return r.substr(r.find("\r\n\r\n") + 4);
   }
+  std::string Head(size_t connection) const {
+    std::string r = server.Received(connection);
+    return r.substr(0, r.find("\r\n\r\n"));
+  }
 };
 
 }  // namespace
@@ -44,8 +48,7 @@ TEST(CallApi, SendsTheDocumentAsReportedAndReportsTheExchange) {
 
   EXPECT_EQ(response, W(R"({"id":7,"name":"Склад"})"));
   EXPECT_EQ(f.Body(0), R"({"name":"a=b Склад","extId":5})");
-  const std::string head = f.server.Received(0).substr(0, f.server.Received(0).find("\r\n\r\n"));
-  EXPECT_EQ(head,
+  EXPECT_EQ(f.Head(0),
             "POST /restapi/objects/create-standalone/ HTTP/1.0\r\n"
             "Connection: keep-alive\r\n"
             "Content-Type: application/json\r\n"
@@ -88,4 +91,22 @@ TEST(CallApi, AnErrorStatusLeavesOnlyTheRequestLineReported) {
     EXPECT_STREQ(e.what(), "HTTP/1.1 500 Internal Server Error");
   }
   EXPECT_EQ(f.lines, (std::vector<std::string>{"URI: restapi/x/       PARAMS: {}"}));
+}
+
+TEST(Twin, SendsTheRunsHeadAndCookiesAndReportsToItsOwnLines) {
+  TClientFixture f;
+  f.server.AddConnection()
+      .ReadHttpRequest()
+      .Send("HTTP/1.1 200 OK\r\nSet-Cookie: s=1; Path=/\r\nContent-Length: 2\r\n\r\n{}")
+      .Close();
+  f.server.AddConnection().ReadHttpRequest().Send(Answer("200 OK", "{}")).Close();
+  std::vector<std::string> twin_lines;
+  const auto twin = f.api.Twin([&](const std::string& l) { twin_lines.push_back(l); });
+  f.api.CallApi("restapi/x/", "{}");
+  twin->CallApi("restapi/x/", "{}");
+  ASSERT_TRUE(f.server.WaitDone());
+  EXPECT_EQ(f.Head(1), f.Head(0) + "\r\nCookie: s=1");
+  EXPECT_EQ(f.lines.size(), 5u);
+  EXPECT_EQ(twin_lines.size(), 5u);
+  EXPECT_EQ(twin_lines[0], "URI: restapi/x/       PARAMS: {}");
 }

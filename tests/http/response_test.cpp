@@ -297,6 +297,22 @@ TEST_F(Responses, CookiesFromTheServerComeBackOnMatchingPaths) {
   EXPECT_NE(server.Received(2).find("\r\nCookie: v2=3\r\n"), std::string::npos);
 }
 
+TEST_F(Responses, SessionsSharingAStoreSendEachOthersCookies) {
+  const std::string set_cookie = "HTTP/1.1 204 No Content\r\nSet-Cookie: ";
+  server.AddConnection().ReadHttpRequest().Send(set_cookie + "a=1; Path=/\r\n\r\n").Close();
+  server.AddConnection().ReadHttpRequest().Send(set_cookie + "b=2; Path=/\r\n\r\n").Close();
+  server.AddConnection().ReadHttpRequest().Send("HTTP/1.1 204 No Content\r\n\r\n").Close();
+  TIdHTTP twin;
+  twin.ShareCookiesOf(http);  // before `http` has a store of its own
+  Post();
+  EXPECT_EQ(Outcome([&] { return twin.HttpPost(Url(), TIdStream("{}")); }).Error, "");
+  Post();
+  ASSERT_TRUE(server.WaitDone());
+  EXPECT_NE(server.Received(1).find("\r\nCookie: a=1\r\n"), std::string::npos);
+  EXPECT_NE(server.Received(2).find("\r\nCookie: b=2; a=1\r\n"), std::string::npos);
+  EXPECT_EQ(twin.CookieManager(), http.CookieManager());
+}
+
 TEST_F(Responses, ConnectWaitIsBoundedByTheReadTimeout) {
   // A listener whose accept queue is full and never served: SYNs go unanswered.
   sockaddr_in addr;

@@ -4,7 +4,7 @@ import os
 import subprocess
 import sys
 
-from standin_harness import GROUP_NAME, SCRIPT, StandInTest, extract_number, run_cli
+from standin_harness import GROUP_NAME, SCRIPT, StandIn, StandInTest, extract_number, run_cli
 from test_standin_requests import BOUNDARY, upload_body
 
 SEARCH = "restapi/objs-groups/search/"
@@ -62,3 +62,38 @@ class StateTest(StandInTest):
         self.assertIn("state file", started.stderr)
         with open(self.standin.state) as file:
             self.assertEqual(file.read(), '{"groups": ', "the broken file is left as it was")
+
+
+class StableIdsTest(StandInTest):
+    start_options = ("--stable-ids",)
+
+    def run_in_order(self, standin, ext_ids):
+        """Creates the objects in this order, uploads one picture to each; {extId: (object id, picture id)}."""
+        group = self.create_group(standin)
+        ids = {}
+        for ext_id in ext_ids:
+            document = ('{"name":"Объект %d", "extId": %d, "objPrefix": 0, "password": "", '
+                        '"objsGroupsIds": [%d], "objType": 1}' % (ext_id, ext_id, group))
+            object_id = extract_number("id", standin.post("restapi/objects/create-standalone/", document).text)
+            picture = standin.post("restapi/pictures/upload/", upload_body(b"png", object_id),
+                                   "multipart/form-data; boundary=" + BOUNDARY)
+            ids[ext_id] = (object_id, extract_number("id", picture.text))
+        return ids
+
+    def test_ids_follow_what_was_sent_not_the_order_it_came_in(self):
+        forward = self.run_in_order(self.standin, [1, 16, 597, 4660])
+        other = os.path.join(self.directory, "other")
+        os.mkdir(other)
+        backward_standin = StandIn(other, "--stable-ids")
+        self.addCleanup(self.stopped, backward_standin)
+        backward = self.run_in_order(backward_standin, [4660, 597, 16, 1])
+        self.assertEqual(forward, backward)
+        every_id = [number for pair in forward.values() for number in pair]
+        self.assertEqual(len(set(every_id)), len(every_id))
+        self.assertTrue(all(100000 <= number < 2 ** 31 for number in every_id), every_id)
+
+    def test_an_equal_document_sent_again_gets_a_new_object(self):
+        group = self.create_group()
+        first, second = (extract_number("id", self.create_object(group, 5).text) for _ in range(2))
+        self.assertNotEqual(first, second)
+        self.assertEqual(set(self.standin.control("state")["objects"]), {str(first), str(second)})

@@ -49,9 +49,10 @@ def _early_outcome(rule):
 
 
 class Platform:
-    def __init__(self, store, user, password, cookie=None):
+    def __init__(self, store, user, password, cookie=None, stable_ids=False):
         self.store = store
         self.cookie = cookie
+        self.stable_ids = stable_ids
         self._credentials = set()
         pair = "%s:%s" % (user, password)
         for encoding in ("cp1251", "utf-8"):
@@ -132,7 +133,7 @@ class Platform:
                 raise Rejected(json_reason)
             if late_rule is not None and late_rule["kind"] == "refuse":
                 return Outcome(200, late_rule["body"].encode("utf-8"))
-            context = endpoints.Context(state, late_rule, self.store)
+            context = endpoints.Context(state, late_rule, self.store, self.stable_ids)
             return json_outcome(200, endpoints.HANDLERS[endpoint](context, document))
         except Rejected as error:
             return _error(400, str(error))

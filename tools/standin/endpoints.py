@@ -5,7 +5,16 @@ to answer with 200. Answers put "id" (and "extId") first, as plain numbers, so
 a client that takes the first "id" followed by digits finds the right one.
 Handlers raise documents.Rejected (answered 400) for a document they cannot
 use and NotFound (answered 404) for an id the state does not know.
+
+Objects and pictures get ids counting up in arrival order, or, with stable
+ids, ids that follow from what was sent: an object's from its create
+document, a picture's from its object and how many pictures the object had.
+A run that sends its objects side by side then meets the same ids as a run
+that sends them one after another.
 """
+import json
+import zlib
+
 from .documents import Rejected, parse_json
 
 SEARCH = "restapi/objs-groups/search/"
@@ -30,10 +39,11 @@ class NotFound(Exception):
 class Context:
     """What a handler works with: the state, the late fault rule (or None), the picture store."""
 
-    def __init__(self, state, late_rule, store):
+    def __init__(self, state, late_rule, store, stable_ids=False):
         self.state = state
         self.late_rule = late_rule
         self.store = store
+        self.stable_ids = stable_ids
 
 
 def _is_int(value):
@@ -69,6 +79,18 @@ def _new_id(state, kind):
     value = state["next_ids"][kind]
     state["next_ids"][kind] = value + 1
     return value
+
+
+STABLE_ID_BASE = 100000
+STABLE_ID_RANGE = 2000000000  # keeps every id a positive 32-bit number
+
+
+def _stable_id(table, key):
+    """An id taken from key alone; the next free one when an equal key came before."""
+    number = STABLE_ID_BASE + zlib.crc32(key.encode("utf-8")) % STABLE_ID_RANGE
+    while str(number) in table:
+        number = STABLE_ID_BASE + (number - STABLE_ID_BASE + 1) % STABLE_ID_RANGE
+    return number
 
 
 def _known(table, number, what):
@@ -134,7 +156,11 @@ def create_object(ctx, document):
               "card": None, "guardIds": [], "pictures": []}
     for group in record["objsGroupsIds"]:
         _known(ctx.state["groups"], group, "objects group")
-    record["id"] = _new_id(ctx.state, "object")
+    if ctx.stable_ids:
+        key = json.dumps(document, ensure_ascii=False, sort_keys=True)
+        record["id"] = _stable_id(ctx.state["objects"], "object " + key)
+    else:
+        record["id"] = _new_id(ctx.state, "object")
     ctx.state["objects"][str(record["id"])] = record
     answered = ext_id
     rule = ctx.late_rule
@@ -230,7 +256,11 @@ def upload_picture(ctx, parts):
             raise Rejected("the caption is not UTF-8") from None
     file = fields["file"]
     name, encoding = _file_name(file.filename)
-    picture_id = _new_id(ctx.state, "picture")
+    if ctx.stable_ids:
+        key = "picture %d %d" % (record["id"], len(record["pictures"]))
+        picture_id = _stable_id(ctx.state["pictures"], key)
+    else:
+        picture_id = _new_id(ctx.state, "picture")
     extension = next((e for e in (".png", ".jpg") if name.lower().endswith(e)), ".bin")
     picture = {"id": picture_id, "objectId": record["id"], "fileName": name,
                "fileNameEncoding": encoding, "contentType": file.content_type,
