@@ -19,11 +19,10 @@ namespace {
 
 // Each option takes one value, given as "--name VALUE" or "--name=VALUE".
 const char* const kOptionNames[] = {
-    "--db-host",     "--db-port",          "--db-name",      "--db-user",
-    "--db-password", "--db-password-file", "--url",          "--user",
-    "--password",    "--password-file",    "--prefix",       "--geocoder",
-    "--objects",     "--log-dir",          "--read-timeout", "--ca-file",
-    "--parallel"};
+    "--db-host",          "--db-port",  "--db-name", "--db-user",  "--db-password",
+    "--db-password-file", "--url",      "--user",    "--password", "--password-file",
+    "--prefix",           "--geocoder", "--objects", "--log-dir",  "--read-timeout",
+    "--ca-file",          "--parallel"};
 // Options of a run that breaks and is taken up again.
 const char* const kResumeOptionNames[] = {"--resume", "--mapping"};
 // Options without a value.

@@ -33,7 +33,7 @@ struct TCliOptions {
   std::string Scode;   // "YDX" or "GGL"
   std::string LogDir;  // as given (a file-system name); empty: log/log_location.h decides
   std::optional<int32_t> ReadTimeout;
-  std::string CaFile;  // as given (a file-system name); empty: the system's store only
+  std::string CaFile;    // as given (a file-system name); empty: the system's store only
   int32_t Parallel = 1;  // objects on their way to the platform at once, 1 to kMaxParallel
   bool Help = false;
   bool Version = false;

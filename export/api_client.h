@@ -60,7 +60,7 @@ class TApiClient {
   std::string FUser;
   std::string FPassword;
   TReport FReport;
-  std::optional<int32_t> FReadTimeout;  // as given to SetupHttp, for Twin
+  std::optional<int32_t> FReadTimeout;          // as given to SetupHttp, for Twin
   std::shared_ptr<platform::TTlsTrust> FTrust;  // likewise: the twins check https as the run does
   std::unique_ptr<TIdHTTP> FHttp;
 };

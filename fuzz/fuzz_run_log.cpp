@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   if (ApplyRunLog(text, "fuzz.log", second) != resumed) std::abort();
-  if (first.GroupId != second.GroupId || first.Objects.size() != second.Objects.size()) std::abort();
+  if (first.GroupId != second.GroupId || first.Objects.size() != second.Objects.size())
+    std::abort();
   for (const auto& [place, object] : first.Objects) {
     if (place < 0) std::abort();
     if (object.Answer != TCreateAnswer::Answered && !object.Response.empty()) std::abort();

@@ -69,11 +69,29 @@ TEST(CliOptions, OptionsThatCannotWorkAreRefusedBeforeTheRun) {
 TEST(CliOptions, HelpListsEveryOption) {
   const auto result = RunCli({"--help"});
   EXPECT_EQ(result.ExitStatus, 0);
-  for (const char* option :
-       {"--db-host", "--db-port", "--db-name", "--db-user", "--db-password", "--url", "--user",
-        "--password", "--prefix", "--geocoder", "--objects", "--log-dir", "--read-timeout",
-        "--password-file", "--db-password-file", "MARIVON_PASSWORD", "HALVEX_DB_PASSWORD",
-        "--ca-file", "--version", "--check", "--resume", "--resend-uncertain", "--mapping"}) {
+  for (const char* option : {"--db-host",
+                             "--db-port",
+                             "--db-name",
+                             "--db-user",
+                             "--db-password",
+                             "--url",
+                             "--user",
+                             "--password",
+                             "--prefix",
+                             "--geocoder",
+                             "--objects",
+                             "--log-dir",
+                             "--read-timeout",
+                             "--password-file",
+                             "--db-password-file",
+                             "MARIVON_PASSWORD",
+                             "HALVEX_DB_PASSWORD",
+                             "--ca-file",
+                             "--version",
+                             "--check",
+                             "--resume",
+                             "--resend-uncertain",
+                             "--mapping"}) {
     EXPECT_NE(result.Stdout.find(option), std::string::npos) << option;
   }
 }

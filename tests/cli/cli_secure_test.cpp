@@ -98,9 +98,9 @@ TEST(CliHttps, TheSampleRunOverHttpsEqualsTheRunOverHttp) {
 TEST(CliHttps, ObjectsSideBySideGoOverHttpsToo) {
   TStandIn secure(With(Pki().Serve("good"), {"--stable-ids"}));
   TScratchDir logs;
-  const auto result = RunCli(With(RunArgs(secure, logs.Path()),
-                                  {"--url", HttpsUrl(secure), "--ca-file", Pki().Path("ca.pem"),
-                                   "--parallel", "4"}));
+  const auto result =
+      RunCli(With(RunArgs(secure, logs.Path()), {"--url", HttpsUrl(secure), "--ca-file",
+                                                 Pki().Path("ca.pem"), "--parallel", "4"}));
   ASSERT_EQ(result.ExitStatus, 0) << result.Stderr;
   EXPECT_EQ(result.Stdout.find(kLost), std::string::npos);
   EXPECT_EQ(BodiesTo(secure.Journal(), "restapi/objects/create-standalone/").size(), 12u);
