@@ -17,32 +17,27 @@
 
 namespace {
 
-// Each option takes one value, given as "--name VALUE" or "--name=VALUE".
-const char* const kOptionNames[] = {
-    "--db-host",          "--db-port",  "--db-name", "--db-user",  "--db-password",
-    "--db-password-file", "--url",      "--user",    "--password", "--password-file",
-    "--prefix",           "--geocoder", "--objects", "--log-dir",  "--read-timeout",
-    "--ca-file",          "--parallel"};
-// Options of a run that breaks and is taken up again.
-const char* const kResumeOptionNames[] = {"--resume", "--mapping"};
-// Options without a value.
-const char* const kFlagNames[] = {"--check", "--resend-uncertain"};
+// Every option: one with a value is given as "--name VALUE" or
+// "--name=VALUE", a flag alone.
+struct TOptionName {
+  const char* Name;
+  bool TakesValue;
+};
+const TOptionName kOptionNames[] = {
+    {"--db-host", true},       {"--db-port", true},     {"--db-name", true},
+    {"--db-user", true},       {"--db-password", true}, {"--db-password-file", true},
+    {"--url", true},           {"--user", true},        {"--password", true},
+    {"--password-file", true}, {"--prefix", true},      {"--geocoder", true},
+    {"--objects", true},       {"--log-dir", true},     {"--read-timeout", true},
+    {"--ca-file", true},       {"--parallel", true},    {"--resume", true},
+    {"--mapping", true},       {"--check", false},      {"--resend-uncertain", false}};
 
-bool IsFlag(const std::string& name) {
-  for (const char* known : kFlagNames) {
-    if (name == known) return true;
+// The option called `name`, or null.
+const TOptionName* FindOption(const std::string& name) {
+  for (const TOptionName& known : kOptionNames) {
+    if (name == known.Name) return &known;
   }
-  return false;
-}
-
-bool IsOption(const std::string& name) {
-  for (const char* known : kOptionNames) {
-    if (name == known) return true;
-  }
-  for (const char* known : kResumeOptionNames) {
-    if (name == known) return true;
-  }
-  return false;
+  return nullptr;
 }
 
 // `utf8`, the value of `name`, as Windows-1251; malformed UTF-8 is refused
@@ -104,8 +99,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
       options.Version = true;
       return options;
     }
-    if (IsFlag(arg)) {
-      (arg == "--check" ? options.CheckOnly : options.ResendUncertain) = true;
+    if (const TOptionName* flag = FindOption(arg); flag && !flag->TakesValue) {
+      given[arg];
       continue;
     }
     std::string name = arg, value;
@@ -113,13 +108,18 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
     if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
       name = arg.substr(0, eq);
       value = arg.substr(eq + 1);
-    } else if (IsOption(arg)) {
+    } else if (FindOption(arg)) {
       if (i + 1 >= args.size()) throw ECliOptionError(arg + ": a value is missing");
       value = args[++i];
     }
-    if (!IsOption(name)) throw ECliOptionError("unknown option " + arg + " (see --help)");
+    const TOptionName* option = FindOption(name);
+    if (!option || !option->TakesValue) {
+      throw ECliOptionError("unknown option " + arg + " (see --help)");
+    }
     given[name] = value;
   }
+  options.CheckOnly = given.count("--check") > 0;
+  options.ResendUncertain = given.count("--resend-uncertain") > 0;
 
   options.Db.Host = Text(given, "--db-host", kDefaultDbHost);
   options.Db.DBName = Text(given, "--db-name", kDefaultDbName);

@@ -36,6 +36,7 @@ TEST(CliOptions, UnknownOrIncompleteOptionsAreRefused) {
                                              {"--parallel", "0"},
                                              {"--parallel", "33"},
                                              {"--parallel", "four"},
+                                             {"--check=yes"},
                                              {"--url", ""},
                                              {"--user", "\xC0\xC1"},
                                              {"stray"}}) {
@@ -82,6 +83,7 @@ TEST(CliOptions, HelpListsEveryOption) {
                              "--objects",
                              "--log-dir",
                              "--read-timeout",
+                             "--parallel",
                              "--password-file",
                              "--db-password-file",
                              "MARIVON_PASSWORD",
