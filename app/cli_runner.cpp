@@ -52,23 +52,16 @@ void PrintLine(const std::string& cp1251) {
 }
 
 // The log writer drops what it cannot write; the operator hears of it on
-// standard error, once, as soon as the first line is missing from the file.
-class TLogWatch {
- public:
-  explicit TLogWatch(std::string log_file) : FLogFile(std::move(log_file)) {}
-  void Check(const TExportThread& run) {
-    if (FTold) return;
-    const std::string failure = run.LogFailure();
-    if (failure.empty()) return;
-    FTold = true;
-    std::fprintf(stderr, "halvex-export-cli: %s\n",
-                 runlog::LogIncompleteNotice(FLogFile, failure).c_str());
-  }
-
- private:
-  std::string FLogFile;
-  bool FTold = false;
-};
+// standard error, once (`told`), as soon as the first line is missing from
+// `log_file`.
+void TellLogFailureOnce(const TExportThread& run, const std::string& log_file, bool& told) {
+  if (told) return;
+  const std::string failure = run.LogFailure();
+  if (failure.empty()) return;
+  told = true;
+  std::fprintf(stderr, "halvex-export-cli: %s\n",
+               runlog::LogIncompleteNotice(log_file, failure).c_str());
+}
 
 }  // namespace
 
@@ -88,20 +81,19 @@ int RunCliExport(const TCliOptions& options) {
   // The console has no window to protect: the worker prints each line itself,
   // in order and before it goes on, without a thread switch per line.
   queue.SetCallerRuns(true);
+  // Both set before the run starts and its first line is printed.
+  std::string log_file = runlog::RunLogFileName(options.LogDir);
+  bool log_failure_told = false;
   TExportThread* run_ptr = nullptr;
-  TLogWatch* log_watch_ptr = nullptr;
-  auto run = std::make_unique<TExportThread>(queue, [&run_ptr, &log_watch_ptr] {
+  auto run = std::make_unique<TExportThread>(queue, [&run_ptr, &log_file, &log_failure_told] {
     PrintLine(run_ptr->GetLastLine());
-    log_watch_ptr->Check(*run_ptr);
+    TellLogFailureOnce(*run_ptr, log_file, log_failure_told);
   });
   run_ptr = run.get();
   run->SetDbOptions(&options.Db);
   run->SetTarget(options.Url, options.User, options.Password, options.ObjPrefix, options.Scode);
-  std::string log_file = runlog::RunLogFileName(options.LogDir);
   if (const int refused = SetUpRunModes(*run, options, log_file)) return refused;
   std::fprintf(stderr, "halvex-export-cli: log file %s\n", log_file.c_str());
-  TLogWatch log_watch(log_file);
-  log_watch_ptr = &log_watch;
   run->SetLogFileName(log_file);
   if (options.ReadTimeout) run->SetReadTimeout(*options.ReadTimeout);
   run->SetTrust(trust);
@@ -131,7 +123,7 @@ int RunCliExport(const TCliOptions& options) {
     }
   }
   // A run whose log lacks lines has no complete record: not a success.
-  log_watch.Check(*run);
+  TellLogFailureOnce(*run, log_file, log_failure_told);
   const int status = EndOfRunStatus(*run, options, log_file);
-  return status == 0 && run->LogFailure().empty() ? 0 : status == 0 ? 1 : status;
+  return status == 0 && !run->LogFailure().empty() ? 1 : status;
 }
