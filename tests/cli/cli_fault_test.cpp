@@ -76,8 +76,7 @@ TEST_P(CliObjectFault, FailsTheObjectAndEndsWithTheSummary) {
   TScratchDir logs;
   const auto result = RunToEnd(With(RunArgs(target, logs.Path()), kShortReadLimit));
   EXPECT_EQ(result.ExitStatus, 1) << result.Stderr;
-  const auto entries = ReadLogFile(logs.Path()).Entries;
-  EXPECT_EQ(result.Stdout, JoinLines(entries));
+  const auto entries = EntriesAlsoPrinted(result, logs.Path());
 
   const auto failure = std::find(entries.begin(), entries.end(), kLost + fault.Message);
   ASSERT_NE(failure, entries.end());
@@ -149,8 +148,7 @@ TEST_P(CliEarlyFault, EndsTheRunWithoutSummary) {
   TScratchDir logs;
   const auto result = RunToEnd(With(RunArgs(target, logs.Path()), kShortReadLimit));
   EXPECT_EQ(result.ExitStatus, 1) << result.Stderr;
-  const auto entries = ReadLogFile(logs.Path()).Entries;
-  EXPECT_EQ(result.Stdout, JoinLines(entries));
+  const auto entries = EntriesAlsoPrinted(result, logs.Path());
   ASSERT_GE(entries.size(), 2u);
   EXPECT_EQ(entries.back(), kLost + fault.Message);
   EXPECT_TRUE(StartsWith(entries[entries.size() - 2], "URI: " + fault.Path + " "))
@@ -179,8 +177,7 @@ TEST(CliFaults, AnUploadNeverAnsweredIsReportedAndTheRunGoesOn) {
   TScratchDir logs;
   const auto result = RunToEnd(With(RunArgs(target, logs.Path()), kShortReadLimit));
   EXPECT_EQ(result.ExitStatus, 0) << result.Stderr;
-  const auto entries = ReadLogFile(logs.Path()).Entries;
-  EXPECT_EQ(result.Stdout, JoinLines(entries));
+  const auto entries = EntriesAlsoPrinted(result, logs.Path());
   const auto sent = std::find(entries.begin(), entries.end(), "Отправляем файл: maps\\\\obj5.jpg");
   ASSERT_NE(sent, entries.end());
   ASSERT_NE(sent + 1, entries.end());
@@ -208,8 +205,7 @@ TEST(CliFaults, ADatabaseStoppedDuringTheObjectsLeavesTheCardsBareAndTheRunGoesO
   const auto result = run.Wait(kRunLimitMs);
 
   EXPECT_EQ(result.ExitStatus, 0) << result.Stderr;
-  const auto entries = ReadLogFile(logs.Path()).Entries;
-  EXPECT_EQ(result.Stdout, JoinLines(entries));
+  const auto entries = EntriesAlsoPrinted(result, logs.Path());
   // The objects were read before; only what is read per object is missing.
   EXPECT_EQ(SummaryOf(entries), Summary(12, 12, "", kSampleWarnings));
   const auto journal = target.Journal();

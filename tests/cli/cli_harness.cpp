@@ -283,6 +283,12 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return out;
 }
 
+std::vector<std::string> EntriesAlsoPrinted(const TCliResult& result, const std::string& dir) {
+  std::vector<std::string> entries = ReadLogFile(dir).Entries;
+  EXPECT_EQ(result.Stdout, JoinLines(entries));
+  return entries;
+}
+
 void LoadSampleVariant(const std::string& db, const std::string& extra_sql) {
   TScratchDir dir;
   const std::string file = dir / "variant.sql";

@@ -128,6 +128,11 @@ TLogFile ReadLogFileAt(const std::string& file);
 // Each line followed by "\n": what standard output holds for these report lines.
 std::string JoinLines(const std::vector<std::string>& lines);
 
+// The entries of the single run log file in `dir` (ReadLogFile), once the
+// test has checked (EXPECT) that `result` printed exactly those lines on
+// standard output, as every console run does.
+std::vector<std::string> EntriesAlsoPrinted(const TCliResult& result, const std::string& dir);
+
 // A copy of the sample database in database `db` with `extra_sql` run after
 // it (UPDATE statements, for instance).
 void LoadSampleVariant(const std::string& db, const std::string& extra_sql);

@@ -123,8 +123,7 @@ TEST(CliResume, AStopBySigtermIsResumedToTheUnbrokenRequests) {
   run.Terminate();
   const auto stopped = run.Wait();
   EXPECT_EQ(stopped.ExitStatus, 1);
-  const auto entries = ReadLogFile(logs.Path()).Entries;
-  EXPECT_EQ(stopped.Stdout, JoinLines(entries));
+  const auto entries = EntriesAlsoPrinted(stopped, logs.Path());
   EXPECT_EQ(SummaryOf(entries), Summary(12, 1, "", {}));
   EXPECT_NE(LastLine(stopped.Stderr).find(" --resume "), std::string::npos) << stopped.Stderr;
   // The objects after the stop were not reached.
@@ -242,8 +241,7 @@ TEST(CliCheck, SendsNothingAndEndsWithTheSummaryOfARealRun) {
       RunCli(With(RunArgs(target, logs.Path()), {"--check", "--objects", "1-99999, abc"}));
   EXPECT_EQ(result.ExitStatus, 0) << result.Stderr;
   EXPECT_TRUE(target.Journal().empty());
-  const auto entries = ReadLogFile(logs.Path()).Entries;
-  EXPECT_EQ(result.Stdout, JoinLines(entries));
+  const auto entries = EntriesAlsoPrinted(result, logs.Path());
   EXPECT_EQ(CountContaining(entries, "ПРОВЕРКА: ПРОПУЩЕН ЭЛЕМЕНТ СПИСКА ОБЪЕКТОВ: abc"), 1u);
   EXPECT_EQ(CountContaining(entries, "НЕВЕРНЫЙ JSON"), 0u);
   EXPECT_EQ(SummaryOf(entries), Summary(12, 12, "", kSampleWarnings));

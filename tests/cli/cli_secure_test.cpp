@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -58,14 +57,6 @@ std::string HttpsUrl(const TStandIn& target, const std::string& host = "127.0.0.
   return "https://" + host + ":" + std::to_string(target.Port());
 }
 
-// The single log file in `dir`.
-std::string LogFilePath(const std::string& dir) {
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    if (entry.path().filename().string().rfind("Log_", 0) == 0) return entry.path().string();
-  }
-  return "";
-}
-
 const std::string kLost = "ОШИБКА СВЯЗИ С СЕРВЕРОМ: ";
 
 }  // namespace
@@ -88,7 +79,7 @@ TEST(CliHttps, TheSampleRunOverHttpsEqualsTheRunOverHttp) {
 
   for (const std::string& dir : {plain_logs.Path(), secure_logs.Path()}) {
     struct stat st {};
-    ASSERT_EQ(::stat(LogFilePath(dir).c_str(), &st), 0) << dir;
+    ASSERT_EQ(::stat(LogFileIn(dir).c_str(), &st), 0) << dir;
     EXPECT_EQ(st.st_mode & 0777, 0600u) << dir;
   }
 }
