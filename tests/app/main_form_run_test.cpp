@@ -60,11 +60,8 @@ class TMainFormRunTest : public QObject {
     TStandin standin;
     QVERIFY(standin.IsServing());
     TMainForm form;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
     // A blank in front of the port is accepted.
-    TypeInto(Control<QLineEdit>(form, "lemsport"), " " + QString::number(FDbPort));
-    TypeInto(Control<QLineEdit>(form, "legrurl"), standin.Url());
+    QVERIFY(ShowAimedAt(form, " " + QString::number(FDbPort), standin.Url()));
     TypeInto(Control<QLineEdit>(form, "legrobjprefix"), "-5");
     Control<QComboBox>(form, "cbScode")->setCurrentIndex(1);
 
@@ -94,10 +91,7 @@ class TMainFormRunTest : public QObject {
     TStandin standin({"--delay-ms", "2000", "--path", "restapi/guards/create-guard-group/"});
     QVERIFY(standin.IsServing());
     TMainForm form;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    TypeInto(Control<QLineEdit>(form, "lemsport"), QString::number(FDbPort));
-    TypeInto(Control<QLineEdit>(form, "legrurl"), standin.Url());
+    QVERIFY(ShowAimedAt(form, QString::number(FDbPort), standin.Url()));
     QTest::mouseClick(Control<QPushButton>(form, "StartButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(
         !MemoLines(form).isEmpty() &&

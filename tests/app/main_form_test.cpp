@@ -268,10 +268,7 @@ class TMainFormTest : public QObject {
     TStandin standin({"--delay-ms", "1500", "--delay-at", "1"});
     QVERIFY(standin.IsServing());
     TMainForm form;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    TypeInto(Control<QLineEdit>(form, "lemsport"), QString::number(SourcePort()));
-    TypeInto(Control<QLineEdit>(form, "legrurl"), standin.Url() + path);
+    QVERIFY(ShowAimedAt(form, QString::number(SourcePort()), standin.Url() + path));
 
     const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
     QTest::mouseClick(Control<QPushButton>(form, "StartButton"), Qt::LeftButton);
@@ -317,10 +314,7 @@ class TMainFormTest : public QObject {
     TStandin standin;
     QVERIFY(standin.IsServing());
     TMainForm form;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    TypeInto(Control<QLineEdit>(form, "lemsport"), QString::number(SourcePort()));
-    TypeInto(Control<QLineEdit>(form, "legrurl"), standin.Url());
+    QVERIFY(ShowAimedAt(form, QString::number(SourcePort()), standin.Url()));
     {
       const TFileSizeLimit full_disk(0);
       QTest::mouseClick(Control<QPushButton>(form, "StartButton"), Qt::LeftButton);
@@ -347,10 +341,7 @@ class TMainFormTest : public QObject {
     TStandin standin({"--delay-ms", "1500", "--delay-at", "1"});
     QVERIFY(standin.IsServing());
     TMainForm form;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    TypeInto(Control<QLineEdit>(form, "lemsport"), QString::number(ClosedPort()));
-    TypeInto(Control<QLineEdit>(form, "legrurl"), standin.Url());
+    QVERIFY(ShowAimedAt(form, QString::number(ClosedPort()), standin.Url()));
     QTest::mouseClick(Control<QPushButton>(form, "StartButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(IsIdle(form), 20000);
     const QStringList lines = MemoLines(form);
@@ -390,10 +381,7 @@ class TMainFormTest : public QObject {
     TStandin standin({"--delay-ms", "4000", "--delay-at", "1"});
     QVERIFY(standin.IsServing());
     auto form = std::make_unique<TMainForm>();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    TypeInto(Control<QLineEdit>(*form, "lemsport"), QString::number(SourcePort()));
-    TypeInto(Control<QLineEdit>(*form, "legrurl"), standin.Url());
+    QVERIFY(ShowAimedAt(*form, QString::number(SourcePort()), standin.Url()));
     QTest::mouseClick(Control<QPushButton>(*form, "StartButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!MemoLines(*form).isEmpty(), 5000);
     const qsizetype shown = MemoLines(*form).size();

@@ -117,6 +117,14 @@ int TStandin::Requests() const {
   return static_cast<int>(journal.readAllStandardOutput().count('\n'));
 }
 
+bool ShowAimedAt(TMainForm& form, const QString& port, const QString& url) {
+  form.show();
+  if (!QTest::qWaitForWindowExposed(&form)) return false;
+  TypeInto(Control<QLineEdit>(form, "lemsport"), port);
+  TypeInto(Control<QLineEdit>(form, "legrurl"), url);
+  return true;
+}
+
 int ClosedPort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};

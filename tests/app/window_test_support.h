@@ -32,6 +32,11 @@ struct TMessageSeen {
 };
 TMessageSeen ClickAnsweringMessage(QWidget* button);
 
+// Shows `form`, waits until it is on screen and types `port` into the
+// MySQL port field and `url` into the URL field. False when the window was
+// never shown (the fields are then left as they were).
+bool ShowAimedAt(TMainForm& form, const QString& port, const QString& url);
+
 // True when the form is Idle: Start enabled, Stop hidden, no run.
 bool IsIdle(const TMainForm& form);
 // Running or Refused look: Start disabled, Stop shown.
