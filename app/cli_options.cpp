@@ -235,7 +235,7 @@ std::string CliUsage() {
       "1 it stopped early (objects group or guard step, Ctrl-C, lost connection,\n"
       "objects not readable, a resume refused), ended by an error, or its log file\n"
       "misses lines; 2 invalid options, a password or CA file that cannot be read,\n"
-      "or a log that cannot be resumed.\n";
+      "a log that cannot be resumed or a mapping file that cannot be written.\n";
   // The defaults and names shown are the ones the options use.
   const std::pair<const char*, std::string> values[] = {
       {"{db-host}", kDefaultDbHost},

@@ -60,7 +60,8 @@ TEST(CliOptions, OptionsThatCannotWorkAreRefusedBeforeTheRun) {
        std::vector<std::vector<std::string>>{{"--check", "--resume", "x.log"},
                                              {"--check", "--mapping", "m.csv"},
                                              {"--resend-uncertain"},
-                                             {"--resume"}}) {
+                                             {"--resume"},
+                                             {"--mapping", "/nonexistent-folder/m.csv"}}) {
     const auto result = RunCli(args);
     EXPECT_EQ(result.ExitStatus, 2) << args[0];
     EXPECT_NE(result.Stderr, "") << args[0];
