@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "export/ethread.h"
+#include "export/run_log_reader.h"
 #include "log/log_location.h"
 #include "platform/files.h"
 
@@ -28,8 +31,9 @@ std::string ShellWord(const std::string& word) {
   return quoted + "'";
 }
 
-}  // namespace
-
+// The state shown by `log_file` and the logs it names; raises ERunLogError
+// (naming the file) when a log cannot be read, is not a run log, or shows
+// no objects group made on the platform.
 TMigrationState ReadResumeState(const std::string& log_file) {
   TMigrationState state = ReadMigrationLogs(log_file);
   if (state.GroupId == 0) {
@@ -39,12 +43,17 @@ TMigrationState ReadResumeState(const std::string& log_file) {
   return state;
 }
 
+// `file_name` as an absolute name, so that a later resume finds it from
+// any folder.
 std::string AbsoluteName(const std::string& file_name) {
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(file_name, error);
   return error ? file_name : absolute.lexically_normal().string();
 }
 
+// `preferred` when no file has that name, else the same name with "_2",
+// "_3", ... before ".log": a resume started in the same second as the run
+// it resumes must not write into that run's log.
 std::string FreeLogFileName(const std::string& preferred) {
   if (!platform::FileExists(preferred)) return preferred;
   const size_t extension = std::size(runlog::kRunLogExtension) - 1;
@@ -55,6 +64,8 @@ std::string FreeLogFileName(const std::string& preferred) {
   }
 }
 
+// Empty when `file_name` can be written (an existing file is left as it
+// is); otherwise why not, for standard error.
 std::string UnwritableReason(const std::string& file_name) {
   const bool existed = platform::FileExists(file_name);
   std::FILE* file = std::fopen(file_name.c_str(), "a");
@@ -64,6 +75,9 @@ std::string UnwritableReason(const std::string& file_name) {
   return {};
 }
 
+// The shell command that resumes a run: `program`, the arguments as given
+// without any --resume, then "--resume" and `log_file`, each quoted for a
+// POSIX shell where it needs it.
 std::string ResumeCommand(const std::string& program, const std::vector<std::string>& args,
                           const std::string& log_file) {
   std::string command = ShellWord(program);
@@ -77,6 +91,8 @@ std::string ResumeCommand(const std::string& program, const std::vector<std::str
   }
   return command + " --resume " + ShellWord(log_file);
 }
+
+}  // namespace
 
 int SetUpRunModes(TExportThread& run, const TCliOptions& options, std::string& log_file) {
   if (!options.ResumeLog.empty()) {

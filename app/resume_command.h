@@ -5,10 +5,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "app/cli_options.h"
-#include "export/run_log_reader.h"
 
 class TExportThread;
 
@@ -22,27 +20,3 @@ int SetUpRunModes(TExportThread& run, const TCliOptions& options, std::string& l
 // that broke or was stopped as the last line on standard error.
 int EndOfRunStatus(const TExportThread& run, const TCliOptions& options,
                    const std::string& log_file);
-
-// The state shown by `log_file` and the logs it names; raises ERunLogError
-// (naming the file) when a log cannot be read, is not a run log, or shows
-// no objects group made on the platform.
-TMigrationState ReadResumeState(const std::string& log_file);
-
-// `file_name` as an absolute name, so that a later resume finds it from
-// any folder.
-std::string AbsoluteName(const std::string& file_name);
-
-// `preferred` when no file has that name, else the same name with "_2",
-// "_3", ... before ".log": a resume started in the same second as the run
-// it resumes must not write into that run's log.
-std::string FreeLogFileName(const std::string& preferred);
-
-// Empty when `file_name` can be written (an existing file is left as it
-// is); otherwise why not, for standard error.
-std::string UnwritableReason(const std::string& file_name);
-
-// The shell command that resumes a run: `program`, the arguments as given
-// without any --resume, then "--resume" and `log_file`, each quoted for a
-// POSIX shell where it needs it.
-std::string ResumeCommand(const std::string& program, const std::vector<std::string>& args,
-                          const std::string& log_file);
