@@ -69,23 +69,18 @@ std::string FirstLine(const std::string& option, const std::string& path) {
 // A password from its option, its file option, its variable or the default,
 // in that order, as Windows-1251.
 std::string Secret(const std::map<std::string, std::string>& given, const std::string& name,
-                   const char* variable, const TEnvironment& environment,
-                   const std::string& fallback) {
+                   const char* variable, const std::string& fallback) {
   if (given.count(name)) return Text(given, name, fallback);
   if (auto it = given.find(name + "-file"); it != given.end()) {
     return Cp1251Value(name + "-file", FirstLine(name + "-file", it->second));
   }
-  if (const char* value = environment(variable)) return Cp1251Value(variable, value);
+  if (const char* value = std::getenv(variable)) return Cp1251Value(variable, value);
   return fallback;
 }
 
 }  // namespace
 
-TEnvironment ProcessEnvironment() {
-  return [](const char* name) -> const char* { return std::getenv(name); };
-}
-
-TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnvironment& environment) {
+TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   TCliOptions options;
   options.Args = args;
   std::map<std::string, std::string> given;
@@ -124,8 +119,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
   options.Db.Host = Text(given, "--db-host", kDefaultDbHost);
   options.Db.DBName = Text(given, "--db-name", kDefaultDbName);
   options.Db.User = Text(given, "--db-user", kDefaultDbUser);
-  options.Db.Password =
-      Secret(given, "--db-password", "HALVEX_DB_PASSWORD", environment, kDefaultDbPassword);
+  options.Db.Password = Secret(given, "--db-password", "HALVEX_DB_PASSWORD", kDefaultDbPassword);
   options.Db.ObjectList = Text(given, "--objects", "");
   if (!platform::TryTextToInt(Text(given, "--db-port", kDefaultDbPort), options.Db.Port)) {
     throw ECliOptionError(kBadPortMessage);
@@ -145,7 +139,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args, const TEnviron
   if (options.Url.empty()) throw ECliOptionError("--url: the URL is empty");
   if (options.Url.back() != '/') options.Url += '/';
   options.User = Text(given, "--user", kDefaultUser);
-  options.Password = Secret(given, "--password", "MARIVON_PASSWORD", environment, kDefaultPassword);
+  options.Password = Secret(given, "--password", "MARIVON_PASSWORD", kDefaultPassword);
   if (auto it = given.find("--log-dir"); it != given.end()) options.LogDir = it->second;
   if (auto it = given.find("--ca-file"); it != given.end()) {
     if (it->second.empty()) throw ECliOptionError("--ca-file: the file name is empty");

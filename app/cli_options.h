@@ -3,12 +3,11 @@
 // export/operator_settings.h), plus the folder of the log file, an HTTP
 // read limit, a CA bundle for https, the two passwords from files or
 // variables instead of options, and how many objects go to the platform at
-// once. Reads only the password files and the variables it is given; any
+// once. Reads only the password files and the process environment; any
 // thread.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -44,11 +43,6 @@ struct TCliOptions {
   std::vector<std::string> Args;  // the command line as given, for the resume command
 };
 
-// The value of an environment variable, or null when it is not set.
-using TEnvironment = std::function<const char*(const char*)>;
-// The process's own environment (getenv).
-TEnvironment ProcessEnvironment();
-
 // `args` without the program name, as UTF-8 texts. Each password comes from
 // its option, else the first line of its file option (--password-file,
 // --db-password-file), else its variable (MARIVON_PASSWORD,
@@ -57,8 +51,7 @@ TEnvironment ProcessEnvironment();
 // file that cannot be read (naming it), with the window's messages for a
 // port or prefix that is not an integer or an object list without a valid
 // item, and for options that do not go together.
-TCliOptions ParseCliOptions(const std::vector<std::string>& args,
-                            const TEnvironment& environment = ProcessEnvironment());
+TCliOptions ParseCliOptions(const std::vector<std::string>& args);
 
 // The --help text (UTF-8).
 std::string CliUsage();
