@@ -46,8 +46,7 @@ void CreateFolders(const std::string& folder) {
   ::mkdir(folder.c_str(), 0700);
 }
 
-}  // namespace
-
+// "halvex-export/" below the user's state home, ending in "/".
 std::string StateLogFolder() {
   std::string state_home;
   // Relative values are invalid for the XDG variables and are ignored.
@@ -61,6 +60,8 @@ std::string StateLogFolder() {
   return state_home + kStateFolderName;
 }
 
+// The folder for this program's run logs, ending in "/"; a missing state
+// folder is created.
 std::string RunLogFolder() {
   const std::string exe_dir = platform::ExeDirectory();
   if (RunsFromBuildTree(exe_dir)) return exe_dir;
@@ -68,6 +69,8 @@ std::string RunLogFolder() {
   CreateFolders(folder);
   return folder;
 }
+
+}  // namespace
 
 std::string RunLogFileName(std::string folder) {
   if (folder.empty()) folder = RunLogFolder();

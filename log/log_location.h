@@ -24,19 +24,13 @@ inline constexpr char kBuildTreeMarker[] = "halvex-export.build-tree";
 inline constexpr char kRunLogPrefix[] = "Log_";
 inline constexpr char kRunLogExtension[] = ".log";
 
-// The folder for this program's run logs, ending in "/". A state folder that
-// is missing is created (mode 0700, its missing parents too); when that
-// fails the folder is still returned, and the log writer finds the fault at
-// its first entry. Without XDG_STATE_HOME, HOME or a home in the user
-// database, the state folder is below the current folder.
-std::string RunLogFolder();
-
-// The state folder for this environment, "halvex-export/" below the user's
-// state home, ending in "/" (created by RunLogFolder, not here).
-std::string StateLogFolder();
-
-// `folder` (a "/" is put between when missing; empty: RunLogFolder()) +
-// "Log_dd_mm_yyyy_hh-nn-ss.log" for the present local time.
+// `folder` (a "/" is put between when missing) + "Log_dd_mm_yyyy_hh-nn-ss.log"
+// for the present local time. An empty `folder` stands for the folder this
+// program's run logs go to (above). A state folder that is missing is then
+// created (mode 0700, its missing parents too); when that fails the name is
+// still returned, and the log writer finds the fault at its first entry.
+// Without XDG_STATE_HOME, HOME or a home in the user database, the state
+// folder is below the current folder.
 std::string RunLogFileName(std::string folder = {});
 
 // The operator's one message when the log file lacks entries: a sentence
