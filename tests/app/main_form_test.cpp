@@ -25,6 +25,7 @@
 #include "app/abandoned_runs.h"
 #include "app/sync_queue_pump.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/mariadb_env.h"
 
 using namespace windowtest;
@@ -35,29 +36,6 @@ namespace {
 int SourcePort() { return testsupport::MariaDbEnv().Port; }
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// Files of this process cannot grow beyond `bytes` while it exists: writes
-// fail with EFBIG, as on a full disk (SIGXFSZ ignored meanwhile).
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    FSignal = std::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &FSaved);
-    struct rlimit limit = FSaved;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TFileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &FSaved);
-    std::signal(SIGXFSZ, FSignal);
-  }
-  TFileSizeLimit(const TFileSizeLimit&) = delete;
-  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
- private:
-  struct rlimit FSaved;
-  void (*FSignal)(int);
-};
 
 struct TFieldCase {
   const char* Name;
@@ -316,7 +294,7 @@ class TMainFormTest : public QObject {
     TMainForm form;
     QVERIFY(ShowAimedAt(form, QString::number(SourcePort()), standin.Url()));
     {
-      const TFileSizeLimit full_disk(0);
+      const testsupport::TFileSizeLimit full_disk(0);
       QTest::mouseClick(Control<QPushButton>(form, "StartButton"), Qt::LeftButton);
       QTRY_VERIFY_WITH_TIMEOUT(IsIdle(form), 20000);
     }

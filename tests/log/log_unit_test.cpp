@@ -16,6 +16,7 @@
 
 #include "platform/date_time.h"
 #include "platform/files.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -131,16 +132,6 @@ std::string InChild(const std::function<std::string()>& body) {
   return out;
 }
 
-// The file-size limit stands in for a disk that fills up: writes beyond it
-// fail with EFBIG (SIGXFSZ ignored), possibly after a part was written.
-void LimitFileSize(rlim_t bytes) {
-  std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limit;
-  ::getrlimit(RLIMIT_FSIZE, &limit);
-  limit.rlim_cur = bytes;
-  ::setrlimit(RLIMIT_FSIZE, &limit);
-}
-
 std::string Outcome(const TLogger& logger) {
   return std::string(logger.EntryLost() ? "lost: " : "kept: ") + logger.FirstFailure();
 }
@@ -152,7 +143,7 @@ TEST_F(LoggerTest, AnEntryCutByAFullDiskIsTakenBackAndNoted) {
   const std::string long_line(200, 'x');
   const std::string outcome = InChild([&] {
     TLogger logger(FFile);
-    LimitFileSize(kHeaderSize + (kStampSize + 7) + 40);
+    const testsupport::TFileSizeLimit full_disk(kHeaderSize + (kStampSize + 7) + 40);
     logger.AddLine("first");    // fits
     logger.AddLine(long_line);  // partly written, then refused
     logger.AddLine("ok");       // fits in what is left
@@ -167,10 +158,12 @@ TEST_F(LoggerTest, AnEntryCutByAFullDiskIsTakenBackAndNoted) {
 TEST_F(LoggerTest, AHeaderCutByAFullDiskLeavesNoFileAndTheNextEntryWritesIt) {
   const std::string outcome = InChild([&] {
     TLogger logger(FFile);
-    LimitFileSize(10);
-    logger.AddLine("lost");
-    const bool left = platform::FileExists(FFile);
-    LimitFileSize(RLIM_INFINITY);
+    bool left = false;
+    {
+      const testsupport::TFileSizeLimit full_disk(10);
+      logger.AddLine("lost");
+      left = platform::FileExists(FFile);
+    }
     logger.AddLine("kept");
     return Outcome(logger) + (left ? " (a cut file was left)" : "");
   });
