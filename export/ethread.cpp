@@ -224,6 +224,7 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id) {
   TObjectPlan plan = PlanObjects();
   if (FParallel > 1) return ExportObjectsSideBySide(group_id, plan);
 
+  const TObjectTarget target{group_id, FObjPrefix, FScode, FResume.has_value()};
   TRunEnd end = TRunEnd::Completed;
   int32_t place = 0;
   for (; place < total; ++place) {
@@ -231,10 +232,18 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id) {
       end = TRunEnd::Stopped;
       break;
     }
+    const TObjectData& object = FObjects[place];
     TObjectOutcome outcome = std::move(plan.Outcomes[place]);
     CheckObject(FObjects[place], outcome);
-    const bool connected =
-        SendObject(FObjects[place], plan.Steps[place], group_id, plan.ReadIdsFrom(place), outcome);
+    const TPlannedStep step = plan.Steps[place];
+    const bool nothing_left = NothingLeft(object, step, outcome);
+    const std::span<const int32_t> read_ids = plan.ReadIdsFrom(place);
+    // The records of this object were read while earlier ones were sent.
+    std::optional<TObjectReads> ahead;
+    if (step != TPlannedStep::Hold && !nothing_left) ahead = TakeReadAhead(object, read_ids);
+    const bool connected = SendObject(
+        *FApi, object, step, nothing_left, target,
+        [&] { return RecordsFor(object, outcome, std::move(ahead), read_ids); }, outcome);
     TakeOutcome(std::move(outcome), true);
     if (!connected) {
       end = TRunEnd::ConnectionLost;
@@ -270,23 +279,11 @@ TExportThread::TObjectPlan TExportThread::PlanObjects() {
 void TExportThread::TakeUnreached(int32_t place, TObjectPlan& plan) {
   for (; place < FTally.Total(); ++place) {
     TObjectOutcome& outcome = plan.Outcomes[place];
-    if (plan.Steps[place] == TPlannedStep::Finish && NothingLeft(FObjects[place], outcome)) {
+    if (NothingLeft(FObjects[place], plan.Steps[place], outcome)) {
       outcome.Status = TObjectStatus::Exported;
     }
     TakeOutcome(std::move(outcome), false);
   }
-}
-
-bool TExportThread::SendObject(TObjectData& object, TPlannedStep step, int32_t group_id,
-                               std::span<const int32_t> read_ids, TObjectOutcome& outcome) {
-  const bool nothing_left = step == TPlannedStep::Finish && NothingLeft(object, outcome);
-  // The records of this object were read while earlier ones were sent.
-  std::optional<TObjectReads> ahead;
-  if (step != TPlannedStep::Hold && !nothing_left) ahead = TakeReadAhead(object, read_ids);
-  return ::SendObject(
-      *FApi, object, step, nothing_left,
-      TObjectTarget{group_id, FObjPrefix, FScode, FResume.has_value()},
-      [&] { return RecordsFor(object, outcome, std::move(ahead), read_ids); }, outcome);
 }
 
 std::optional<TObjectReads> TExportThread::TakeReadAhead(const TObjectData& object,
@@ -318,8 +315,9 @@ TObjectReads TExportThread::RecordsFor(const TObjectData& object, const TObjectO
   return reads;
 }
 
-bool TExportThread::NothingLeft(const TObjectData& object, const TObjectOutcome& outcome) {
-  if (!outcome.CardSaved) return false;
+bool TExportThread::NothingLeft(const TObjectData& object, TPlannedStep step,
+                                const TObjectOutcome& outcome) {
+  if (step != TPlannedStep::Finish || !outcome.CardSaved) return false;
   if (!outcome.PictureSent && IsPictureFile(object.MapFile)) return false;
   return outcome.GuardsLinked || FReader->GetObjectGuards(object.Id).empty();
 }

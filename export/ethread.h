@@ -151,13 +151,9 @@ class TExportThread : public platform::TWorkerThread {
   // its card is saved.
   TObjectReads RecordsFor(const TObjectData& object, const TObjectOutcome& outcome,
                           std::optional<TObjectReads> ahead, std::span<const int32_t> read_ids);
-  // Sends what is left of one object and records it in `outcome`; false
-  // when the connection to the target was lost (reported).
-  // `read_ids`: the objects from this one on whose records will be read.
-  bool SendObject(TObjectData& object, TPlannedStep step, int32_t group_id,
-                  std::span<const int32_t> read_ids, TObjectOutcome& outcome);
-  // An object whose steps are all done needs no request.
-  bool NothingLeft(const TObjectData& object, const TObjectOutcome& outcome);
+  // An object created earlier (`step` Finish) whose steps are all done
+  // needs no request.
+  bool NothingLeft(const TObjectData& object, TPlannedStep step, const TObjectOutcome& outcome);
   // Creates the mapping file when one is asked for; reports when it cannot.
   void OpenMapping();
   // Takes the next object's outcome in object order: tally, mapping row, progress.
