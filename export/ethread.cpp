@@ -33,6 +33,15 @@ std::string OneLine(const std::string& text) {
   return line;
 }
 
+// The record of the object at `place`, nothing done for it yet.
+TObjectOutcome FreshOutcome(const TObjectData& object, int32_t place) {
+  TObjectOutcome outcome;
+  outcome.Place = place;
+  outcome.Id = object.Id;
+  outcome.ExtId = object.ExtId;
+  return outcome;
+}
+
 }  // namespace
 
 TExportThread::TExportThread(platform::TSyncQueue& queue, std::function<void()> show_last_line)
@@ -124,11 +133,10 @@ void TExportThread::RunExport() {
   } else {
     if (FResume) {
       // Whatever does not fit is found before the first request.
-      if (!ReadObjects(FObjects)) {
+      if (!ReadObjects()) {
         EndEarly(TRunEnd::Refused);
         return;
       }
-      FObjectsRead = true;
       const std::string mismatch = FirstMismatch(FObjects, *FResume, FObjPrefix);
       if (!mismatch.empty()) {
         ReportLine(mismatch);
@@ -192,10 +200,10 @@ int32_t TExportThread::PrepareTarget() {
   return group_id;
 }
 
-bool TExportThread::ReadObjects(TObjectList& objects) {
+bool TExportThread::ReadObjects() {
   static const std::string kNoObjects = platform::Utf8ToCp1251("НЕТ ОБЪЕКТОВ ДЛЯ ЭКСПОРТА: ");
   std::string read_error;
-  if (FReader->ReadObjects(objects, read_error)) return true;
+  if (FReader->ReadObjects(FObjects, read_error)) return true;
   ReportLine(kNoObjects + read_error);
   return false;
 }
@@ -208,13 +216,15 @@ void TExportThread::CheckObject(TObjectData& object, TObjectOutcome& outcome) {
 
 TRunEnd TExportThread::ExportObjects(int32_t group_id) {
   FSimList.Clear();
-  if (!FObjectsRead && !ReadObjects(FObjects)) return TRunEnd::NoObjects;
+  // A resume has read the objects already.
+  if (!FResume && !ReadObjects()) return TRunEnd::NoObjects;
   const int32_t total = static_cast<int32_t>(FObjects.size());
   FTally.Begin(total);
   OpenMapping();
   TObjectPlan plan = PlanObjects();
   if (FParallel > 1) return ExportObjectsSideBySide(group_id, plan);
 
+  const TObjectTarget target{group_id, FObjPrefix, FScode, FResume.has_value()};
   TRunEnd end = TRunEnd::Completed;
   int32_t place = 0;
   for (; place < total; ++place) {
@@ -222,10 +232,18 @@ TRunEnd TExportThread::ExportObjects(int32_t group_id) {
       end = TRunEnd::Stopped;
       break;
     }
+    const TObjectData& object = FObjects[place];
     TObjectOutcome outcome = std::move(plan.Outcomes[place]);
     CheckObject(FObjects[place], outcome);
-    const bool connected =
-        SendObject(FObjects[place], plan.Steps[place], group_id, plan.ReadIdsFrom(place), outcome);
+    const TPlannedStep step = plan.Steps[place];
+    const bool nothing_left = NothingLeft(object, step, outcome);
+    const std::span<const int32_t> read_ids = plan.ReadIdsFrom(place);
+    // The records of this object were read while earlier ones were sent.
+    std::optional<TObjectReads> ahead;
+    if (step != TPlannedStep::Hold && !nothing_left) ahead = TakeReadAhead(object, read_ids);
+    const bool connected = SendObject(
+        *FApi, object, step, nothing_left, target,
+        [&] { return RecordsFor(object, outcome, std::move(ahead), read_ids); }, outcome);
     TakeOutcome(std::move(outcome), true);
     if (!connected) {
       end = TRunEnd::ConnectionLost;
@@ -241,14 +259,12 @@ TExportThread::TObjectPlan TExportThread::PlanObjects() {
   const size_t total = FObjects.size();
   TObjectPlan plan;
   plan.Steps.resize(total);
-  plan.Outcomes.resize(total);
+  plan.Outcomes.reserve(total);
   plan.ReadsFrom.resize(total);
   for (size_t place = 0; place < total; ++place) {
     const TObjectData& object = FObjects[place];
-    TObjectOutcome& outcome = plan.Outcomes[place];
-    outcome.Place = static_cast<int32_t>(place);
-    outcome.Id = object.Id;
-    outcome.ExtId = object.ExtId;
+    TObjectOutcome& outcome =
+        plan.Outcomes.emplace_back(FreshOutcome(object, static_cast<int32_t>(place)));
     plan.Steps[place] =
         PlanObject(object, outcome.Place, FResume ? &*FResume : nullptr, FResendUncertain, outcome);
     plan.ReadsFrom[place] = plan.ReadIds.size();
@@ -263,23 +279,11 @@ TExportThread::TObjectPlan TExportThread::PlanObjects() {
 void TExportThread::TakeUnreached(int32_t place, TObjectPlan& plan) {
   for (; place < FTally.Total(); ++place) {
     TObjectOutcome& outcome = plan.Outcomes[place];
-    if (plan.Steps[place] == TPlannedStep::Finish && NothingLeft(FObjects[place], outcome)) {
+    if (NothingLeft(FObjects[place], plan.Steps[place], outcome)) {
       outcome.Status = TObjectStatus::Exported;
     }
     TakeOutcome(std::move(outcome), false);
   }
-}
-
-bool TExportThread::SendObject(TObjectData& object, TPlannedStep step, int32_t group_id,
-                               std::span<const int32_t> read_ids, TObjectOutcome& outcome) {
-  const bool nothing_left = step == TPlannedStep::Finish && NothingLeft(object, outcome);
-  // The records of this object were read while earlier ones were sent.
-  std::optional<TObjectReads> ahead;
-  if (step != TPlannedStep::Hold && !nothing_left) ahead = TakeReadAhead(object, read_ids);
-  return ::SendObject(
-      *FApi, object, step, nothing_left,
-      TObjectTarget{group_id, FObjPrefix, FScode, FResume.has_value()},
-      [&] { return RecordsFor(object, outcome, std::move(ahead), read_ids); }, outcome);
 }
 
 std::optional<TObjectReads> TExportThread::TakeReadAhead(const TObjectData& object,
@@ -294,21 +298,11 @@ std::optional<TObjectReads> TExportThread::TakeReadAhead(const TObjectData& obje
 TObjectReads TExportThread::RecordsFor(const TObjectData& object, const TObjectOutcome& outcome,
                                        std::optional<TObjectReads> ahead,
                                        std::span<const int32_t> read_ids) {
-  if (!outcome.CardSaved) return ObjectReads(object, std::move(ahead), read_ids);
-  TObjectReads reads;
-  reads.Guards = FReader->GetObjectGuards(object.Id);
-  return reads;
-}
-
-bool TExportThread::NothingLeft(const TObjectData& object, const TObjectOutcome& outcome) {
-  if (!outcome.CardSaved) return false;
-  if (!outcome.PictureSent && IsPictureFile(object.MapFile)) return false;
-  return outcome.GuardsLinked || FReader->GetObjectGuards(object.Id).empty();
-}
-
-TObjectReads TExportThread::ObjectReads(const TObjectData& object,
-                                        std::optional<TObjectReads> ahead,
-                                        std::span<const int32_t> read_ids) {
+  if (outcome.CardSaved) {
+    TObjectReads reads;
+    reads.Guards = FReader->GetObjectGuards(object.Id);
+    return reads;
+  }
   if (ahead) return std::move(*ahead);
   TObjectReads reads = ReadObjectRecords(*FReader, object.Id);
   // Reading ahead starts once this reader has its caches and the source
@@ -319,6 +313,13 @@ TObjectReads TExportThread::ObjectReads(const TObjectData& object,
         *FOptions, *FReader, std::vector<int32_t>(read_ids.begin() + 1, read_ids.end()));
   }
   return reads;
+}
+
+bool TExportThread::NothingLeft(const TObjectData& object, TPlannedStep step,
+                                const TObjectOutcome& outcome) {
+  if (step != TPlannedStep::Finish || !outcome.CardSaved) return false;
+  if (!outcome.PictureSent && IsPictureFile(object.MapFile)) return false;
+  return outcome.GuardsLinked || FReader->GetObjectGuards(object.Id).empty();
 }
 
 void TExportThread::OpenMapping() {
@@ -354,16 +355,13 @@ TRunEnd TExportThread::CheckObjects() {
     if (!fault.empty()) ReportLine(kBadDocument + what + "): " + fault + ": " + document);
   };
   for (const TPgrData& team : teams) check("gbr" + platform::IntToStr(team.Id), GuardJson(team, 0));
-  if (!ReadObjects(FObjects)) return TRunEnd::NoObjects;
+  if (!ReadObjects()) return TRunEnd::NoObjects;
   for (const std::string& line : SharedExtIdLines(FObjects)) ReportLine(line);
   FTally.Begin(static_cast<int32_t>(FObjects.size()));
   for (int32_t place = 0; place < FTally.Total(); ++place) {
     if (Terminated()) return TRunEnd::Stopped;
     TObjectData& object = FObjects[place];
-    TObjectOutcome outcome;
-    outcome.Place = place;
-    outcome.Id = object.Id;
-    outcome.ExtId = object.ExtId;
+    TObjectOutcome outcome = FreshOutcome(object, place);
     CheckObject(object, outcome);
     const TObjectReads reads = ReadObjectRecords(*FReader, object.Id);
     const std::string tag = ObjectTag(object);

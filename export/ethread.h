@@ -120,7 +120,8 @@ class TExportThread : public platform::TWorkerThread {
   TRunEnd ExportObjects(int32_t group_id);
   // The objects' records and documents, parsed as JSON, nothing sent.
   TRunEnd CheckObjects();
-  bool ReadObjects(TObjectList& objects);
+  // Reads the selected objects into FObjects; reports when it cannot.
+  bool ReadObjects();
   // The object's pre-export checks, its warnings into `outcome`.
   void CheckObject(TObjectData& object, TObjectOutcome& outcome);
   // What is left of each object and whose records will be read, in object order.
@@ -145,20 +146,14 @@ class TExportThread : public platform::TWorkerThread {
   // gave up, never began, or the object's records are not to be read.
   std::optional<TObjectReads> TakeReadAhead(const TObjectData& object,
                                             std::span<const int32_t> read_ids);
-  // What the card and guard links of `object` are made from: its records,
-  // or only its guard ids once its card is saved.
+  // What the card and guard links of `object` are made from: its records
+  // (read ahead when they were, else read now), or only its guard ids once
+  // its card is saved.
   TObjectReads RecordsFor(const TObjectData& object, const TObjectOutcome& outcome,
                           std::optional<TObjectReads> ahead, std::span<const int32_t> read_ids);
-  // Sends what is left of one object and records it in `outcome`; false
-  // when the connection to the target was lost (reported).
-  // `read_ids`: the objects from this one on whose records will be read.
-  bool SendObject(TObjectData& object, TPlannedStep step, int32_t group_id,
-                  std::span<const int32_t> read_ids, TObjectOutcome& outcome);
-  // The records of `object`: read ahead when they were, else read now.
-  TObjectReads ObjectReads(const TObjectData& object, std::optional<TObjectReads> ahead,
-                           std::span<const int32_t> read_ids);
-  // An object whose steps are all done needs no request.
-  bool NothingLeft(const TObjectData& object, const TObjectOutcome& outcome);
+  // An object created earlier (`step` Finish) whose steps are all done
+  // needs no request.
+  bool NothingLeft(const TObjectData& object, TPlannedStep step, const TObjectOutcome& outcome);
   // Creates the mapping file when one is asked for; reports when it cannot.
   void OpenMapping();
   // Takes the next object's outcome in object order: tally, mapping row, progress.
@@ -199,7 +194,6 @@ class TExportThread : public platform::TWorkerThread {
   std::string FMappingFileName;
   std::unique_ptr<TMappingFile> FMapping;
   TObjectList FObjects;  // a resume reads them before anything is sent
-  bool FObjectsRead = false;
   TRunTally FTally;
   std::function<void()> FShowLastLine;
 };

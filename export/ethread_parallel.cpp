@@ -38,7 +38,7 @@ TRunEnd TExportThread::ExportObjectsSideBySide(int32_t group_id, TObjectPlan& pl
       TObjectOutcome& outcome = plan.Outcomes[next];
       CheckObject(FObjects[next], outcome);
       const TPlannedStep step = plan.Steps[next];
-      const bool nothing_left = step == TPlannedStep::Finish && NothingLeft(object, outcome);
+      const bool nothing_left = NothingLeft(object, step, outcome);
       const bool sends = step != TPlannedStep::Hold && !nothing_left;
       const bool uploads = sends && !outcome.PictureSent && UploadWillPost(object.MapFile);
       // The records are read here, on the run's thread, before the object
@@ -51,7 +51,7 @@ TRunEnd TExportThread::ExportObjectsSideBySide(int32_t group_id, TObjectPlan& pl
       senders.Start([&object, &outcome, &target, &connected, &lost, step, nothing_left, records,
                      accept, index = next](TApiClient& api) {
         api.Http().Request.Accept = accept;
-        if (!::SendObject(
+        if (!SendObject(
                 api, object, step, nothing_left, target, [&] { return std::move(*records); },
                 outcome)) {
           connected[static_cast<size_t>(index)] = 0;

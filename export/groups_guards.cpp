@@ -11,10 +11,8 @@
 
 namespace {
 
-const std::string& GroupName() { return ObjectsGroupName(); }
-
 const std::string& SearchDocument() {
-  static const std::string kSearch = "{\"q\": \"" + GroupName() + "\"}";
+  static const std::string kSearch = "{\"q\": \"" + ObjectsGroupName() + "\"}";
   return kSearch;
 }
 
@@ -22,19 +20,19 @@ const std::string& SearchDocument() {
 
 int32_t EnsureObjectsGroup(TApiClient& api) {
   static const std::string kCreate =
-      "{\"name\":\"" + GroupName() + "\", \"groupType\":1, \"parentId\": null}";
+      "{\"name\":\"" + ObjectsGroupName() + "\", \"groupType\":1, \"parentId\": null}";
   static const std::string kExists =
-      platform::Utf8ToCp1251("ОШИБКА: УЖЕ ЕСТЬ ГРУППА ") + GroupName();
+      platform::Utf8ToCp1251("ОШИБКА: УЖЕ ЕСТЬ ГРУППА ") + ObjectsGroupName();
   static const std::string kNotCreated =
-      platform::Utf8ToCp1251("ОШИБКА: НЕ УДАЛОСЬ СОЗДАТЬ ГРУППУ ") + GroupName();
+      platform::Utf8ToCp1251("ОШИБКА: НЕ УДАЛОСЬ СОЗДАТЬ ГРУППУ ") + ObjectsGroupName();
 
   std::string response = api.CallApi("restapi/objs-groups/search/", SearchDocument());
-  if (response.find(GroupName()) != std::string::npos) {
+  if (response.find(ObjectsGroupName()) != std::string::npos) {
     api.Report(kExists);
     return 0;
   }
   response = api.CallApi("restapi/objs-groups/create/", kCreate);
-  if (response.find(GroupName()) == std::string::npos) {
+  if (response.find(ObjectsGroupName()) == std::string::npos) {
     api.Report(kNotCreated);
     return 0;
   }
@@ -43,8 +41,8 @@ int32_t EnsureObjectsGroup(TApiClient& api) {
 
 bool FindObjectsGroup(TApiClient& api) {
   static const std::string kMissing =
-      platform::Utf8ToCp1251("ОШИБКА: НА ПЛАТФОРМЕ НЕТ ГРУППЫ ") + GroupName();
-  if (api.CallApi("restapi/objs-groups/search/", SearchDocument()).find(GroupName()) !=
+      platform::Utf8ToCp1251("ОШИБКА: НА ПЛАТФОРМЕ НЕТ ГРУППЫ ") + ObjectsGroupName();
+  if (api.CallApi("restapi/objs-groups/search/", SearchDocument()).find(ObjectsGroupName()) !=
       std::string::npos) {
     return true;
   }
@@ -63,7 +61,7 @@ bool CreateGuards(TApiClient& api, TPgrList& teams, int32_t guard_group_id) {
   static const std::string kGroupDoc =
       "{\"name\":\"" + platform::Utf8ToCp1251("ГБР") + "\", \"parentId\": null}";
   static const std::string kGroupFailed =
-      platform::Utf8ToCp1251("ОШИБКА СОЗДАНИЯ ГРУППЫ ГБР: ") + GroupName();
+      platform::Utf8ToCp1251("ОШИБКА СОЗДАНИЯ ГРУППЫ ГБР: ") + ObjectsGroupName();
   static const std::string kGuardFailed = platform::Utf8ToCp1251("ОШИБКА СОЗДАНИЯ ГБР: ");
 
   if (std::none_of(teams.begin(), teams.end(),

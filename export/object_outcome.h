@@ -30,3 +30,5 @@ struct TObjectOutcome {
 
 // The mapping file's name of a status: "exported", "failed", "uncertain", "skipped".
 const char* StatusName(TObjectStatus status);
+// "Id/ExtId" of an object in report lines and the failed list.
+std::string ObjectTag(int32_t id, int32_t ext_id);

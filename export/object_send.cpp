@@ -10,9 +10,7 @@
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
 
-std::string ObjectTag(const TObjectData& object) {
-  return platform::IntToStr(object.Id) + "/" + platform::IntToStr(object.ExtId);
-}
+std::string ObjectTag(const TObjectData& object) { return ObjectTag(object.Id, object.ExtId); }
 
 bool SendObject(TApiClient& api, const TObjectData& object, TPlannedStep step, bool nothing_left,
                 const TObjectTarget& target, const std::function<TObjectReads()>& records,

@@ -17,7 +17,7 @@
 #include "export/resume_plan.h"
 #include "source/object_data.h"
 
-// "Id/ExtId" of an object in report lines and the failed list.
+// ObjectTag (object_outcome.h) of `object`.
 std::string ObjectTag(const TObjectData& object);
 
 // What the requests of every object of a run share.

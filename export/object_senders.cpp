@@ -3,8 +3,7 @@
 
 #include <stdexcept>
 
-TObjectSenders::TObjectSenders(size_t slots, const TMakeClient& make_client)
-    : FDone(slots == 0 ? 1 : slots) {
+TObjectSenders::TObjectSenders(size_t slots, const TMakeClient& make_client) : FDone(slots) {
   FSlots.resize(FDone.Window());
   for (auto& slot : FSlots) {
     slot = std::make_unique<TSlot>();

@@ -46,8 +46,7 @@ class TObjectSenders {
   TObjectSenders(const TObjectSenders&) = delete;
   TObjectSenders& operator=(const TObjectSenders&) = delete;
 
-  size_t Slots() const { return FSlots.size(); }
-  // Fewer than Slots() objects started and not yet taken.
+  // Fewer than `slots` objects started and not yet taken.
   bool HasRoom() const { return FStarted - FTaken < FSlots.size(); }
   // Every started object taken.
   bool Idle() const { return FStarted == FTaken; }

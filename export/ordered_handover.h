@@ -49,14 +49,8 @@ class TOrderedHandOver {
     return value;
   }
 
-  // Owner thread: the position the next TakeNext hands on.
-  size_t Next() const {
-    std::lock_guard<std::mutex> lock(FMutex);
-    return FNext;
-  }
-
  private:
-  mutable std::mutex FMutex;
+  std::mutex FMutex;
   std::condition_variable FPutNext;      // the next position's value arrived
   std::vector<std::optional<T>> FSlots;  // position % window
   size_t FNext = 0;

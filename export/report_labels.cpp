@@ -3,32 +3,27 @@
 
 #include "platform/text_codec.h"
 
-const std::string& LostConnectionLabel() {
-  static const std::string kLabel = platform::Utf8ToCp1251("ОШИБКА СВЯЗИ С СЕРВЕРОМ: ");
+namespace {
+
+// The label written as `kUtf8`, converted to Windows-1251 once, at its first use.
+template <const char* kUtf8>
+const std::string& Label() {
+  static const std::string kLabel = platform::Utf8ToCp1251(kUtf8);
   return kLabel;
 }
 
-const std::string& SendingFileLabel() {
-  static const std::string kLabel = platform::Utf8ToCp1251("Отправляем файл: ");
-  return kLabel;
-}
+constexpr char kLostConnection[] = "ОШИБКА СВЯЗИ С СЕРВЕРОМ: ";
+constexpr char kSendingFile[] = "Отправляем файл: ";
+constexpr char kMissingFile[] = "Файл не найден: ";
+constexpr char kResumedFrom[] = "ПРОДОЛЖЕНИЕ ПЕРЕНОСА ПО ЖУРНАЛУ: ";
+constexpr char kResumedObject[] = "ПРОДОЛЖАЕМ ОБЪЕКТ ";
+constexpr char kObjectsGroup[] = "Стационарные объекты";
 
-const std::string& MissingFileLabel() {
-  static const std::string kLabel = platform::Utf8ToCp1251("Файл не найден: ");
-  return kLabel;
-}
+}  // namespace
 
-const std::string& ResumedFromLabel() {
-  static const std::string kLabel = platform::Utf8ToCp1251("ПРОДОЛЖЕНИЕ ПЕРЕНОСА ПО ЖУРНАЛУ: ");
-  return kLabel;
-}
-
-const std::string& ResumedObjectLabel() {
-  static const std::string kLabel = platform::Utf8ToCp1251("ПРОДОЛЖАЕМ ОБЪЕКТ ");
-  return kLabel;
-}
-
-const std::string& ObjectsGroupName() {
-  static const std::string kName = platform::Utf8ToCp1251("Стационарные объекты");
-  return kName;
-}
+const std::string& LostConnectionLabel() { return Label<kLostConnection>(); }
+const std::string& SendingFileLabel() { return Label<kSendingFile>(); }
+const std::string& MissingFileLabel() { return Label<kMissingFile>(); }
+const std::string& ResumedFromLabel() { return Label<kResumedFrom>(); }
+const std::string& ResumedObjectLabel() { return Label<kResumedObject>(); }
+const std::string& ObjectsGroupName() { return Label<kObjectsGroup>(); }

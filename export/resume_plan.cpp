@@ -18,8 +18,7 @@ std::string FirstMismatch(const TObjectList& objects, const TMigrationState& sta
     }
     const TObjectData& object = objects[static_cast<size_t>(place)];
     if (BuildObjectJson(object, state.GroupId, obj_prefix) != logged.CreateDocument) {
-      return kDiffers + "(" + platform::IntToStr(object.Id) + "/" +
-             platform::IntToStr(object.ExtId) + ") \xB9 " +
+      return kDiffers + "(" + ObjectTag(object.Id, object.ExtId) + ") \xB9 " +
              platform::IntToStr(static_cast<int64_t>(place) + 1);
     }
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "export/extract_number.h"
+#include "export/report_labels.h"
 #include "platform/files.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"

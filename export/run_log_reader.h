@@ -13,8 +13,6 @@
 #include <string>
 #include <string_view>
 
-#include "export/report_labels.h"
-
 // A log that cannot be read or is not a run log; the message names the file.
 class ERunLogError : public std::runtime_error {
  public:

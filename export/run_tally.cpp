@@ -1,4 +1,4 @@
-// TRunTally and the names of the object statuses.
+// TRunTally, the names of the object statuses and the objects' tags.
 #include "export/run_tally.h"
 
 #include <cassert>
@@ -20,6 +20,10 @@ const char* StatusName(TObjectStatus status) {
   return "skipped";
 }
 
+std::string ObjectTag(int32_t id, int32_t ext_id) {
+  return platform::IntToStr(id) + "/" + platform::IntToStr(ext_id);
+}
+
 void TRunTally::Take(TObjectOutcome outcome) {
   // Outcomes are taken in object order, whatever order they were completed in.
   assert(outcome.Place == Taken());
@@ -38,8 +42,7 @@ std::string TRunTally::FailedList() const {
   std::string failed;
   for (const TObjectOutcome& outcome : FOutcomes) {
     if (outcome.Status == TObjectStatus::Failed || outcome.Status == TObjectStatus::Uncertain) {
-      platform::AppendToList(
-          failed, platform::IntToStr(outcome.Id) + "/" + platform::IntToStr(outcome.ExtId));
+      platform::AppendToList(failed, ObjectTag(outcome.Id, outcome.ExtId));
     }
   }
   return failed;

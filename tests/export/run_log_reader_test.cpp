@@ -41,7 +41,7 @@ class RunLogReaderTest : public ::testing::Test {
     return file;
   }
 
-  // The four lines of an answered exchange.
+  // The five lines of an answered exchange.
   static std::vector<std::string> Answered(const std::string& path, const std::string& document,
                                            const std::string& response) {
     return {"URI: " + path + "       PARAMS: " + document, "RESPONSE TEXT: HTTP/1.0 200 OK", " ",
