@@ -19,7 +19,7 @@ class TTlsTrust;
 class TIdTCPConnection {
  public:
   TIdTCPConnection() = default;
-  ~TIdTCPConnection();  // closes the socket
+  ~TIdTCPConnection();  // disconnects
   TIdTCPConnection(const TIdTCPConnection&) = delete;
   TIdTCPConnection& operator=(const TIdTCPConnection&) = delete;
 
@@ -66,7 +66,6 @@ class TIdTCPConnection {
   void TakeBuffered(size_t count, std::string& sink, size_t limit);
   // Receives once into `target` (appending); false when the server closed.
   bool Receive(std::string& target);
-  void CloseSocket();
   [[noreturn]] void RaiseSendFailure();
   platform::TTcpEndpoint FEndpoint;
   std::string FInput;
