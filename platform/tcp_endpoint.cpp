@@ -219,11 +219,9 @@ TConnectFailure TTcpEndpoint::Connect(const std::string& host, int port, int loo
     return TConnectFailure::Socket;
   }
   // The connect limit is the send limit of the socket until changed.
-  FSendLimit = -1;
-  SetSendLimit(connect_ms);
-  const int receive_limit = FReceiveLimit;
-  FReceiveLimit = 0;
-  SetReceiveLimit(receive_limit);
+  FSendLimit = std::max(connect_ms, 0);
+  ApplyLimit(SO_SNDTIMEO, FSendLimit);
+  ApplyLimit(SO_RCVTIMEO, FReceiveLimit);
   if (::connect(FSocket, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
     const int err = errno;
     Close();
