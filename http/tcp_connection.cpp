@@ -18,9 +18,8 @@ void TIdTCPConnection::Connect(const std::string& host, int port, int timeout_ms
   FPeerClosed = false;
   // The limit bounds the look-up, the connect and every later send; reads
   // get theirs in Receive().
-  const int limit = timeout_ms > 0 ? timeout_ms : 0;
   FEndpoint.SetReceiveLimit(0);
-  switch (FEndpoint.Connect(host, port, limit, limit)) {
+  switch (FEndpoint.Connect(host, port, timeout_ms, timeout_ms)) {
     case platform::TConnectFailure::None:
       break;
     case platform::TConnectFailure::Socket:
