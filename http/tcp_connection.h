@@ -10,11 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/tcp_endpoint.h"
-
-namespace platform {
-class TTlsTrust;
-}
+#include "platform/tcp_endpoint.h"  // also declares platform::TTlsTrust
 
 class TIdTCPConnection {
  public:
