@@ -190,20 +190,21 @@ void TIdHTTP::PrepareRequest(const TIdStream& body) {
     Host = FURI.Host;
     Port = port;
   }
-  FSecure = platform::SameText(FURI.Protocol, "https");
-  if (FSecure && !IOHandler) throw EIdIOHandlerPropInvalid();
+  if (SecureUrl() && !IOHandler) throw EIdIOHandlerPropInvalid();
   if (ProtocolVersion == pv1_0 && Request.Connection.empty()) Request.Connection = "keep-alive";
 }
 
+bool TIdHTTP::SecureUrl() const { return platform::SameText(FURI.Protocol, "https"); }
+
 void TIdHTTP::ConnectIfNeeded() {
   if (FConnection && !KeepAliveVerdict()) Disconnect();
-  if (Connected() && FConnection->Secure() != FSecure) Disconnect();
+  if (Connected() && FConnection->Secure() != SecureUrl()) Disconnect();
   if (Connected()) FConnection->CheckForDisconnect(1);
   if (Connected()) return;
   if (!FConnection) FConnection = std::make_unique<TIdTCPConnection>();
   FConnection->RecvBufferSize = RecvBufferSize > 0 ? static_cast<size_t>(RecvBufferSize) : 1;
   FConnection->ReadTimeout = ReadTimeout;
-  FConnection->Connect(Host, Port, ReadTimeout, FSecure ? IOHandler.get() : nullptr);
+  FConnection->Connect(Host, Port, ReadTimeout, SecureUrl() ? IOHandler.get() : nullptr);
 }
 
 void TIdHTTP::WriteRequest(const TIdStream& body) {

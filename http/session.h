@@ -134,6 +134,8 @@ class TIdHTTP {
   void DoRequest(TIdHTTPMethod method, const std::string& url, const TIdStream& body,
                  std::string& sink);
   void PrepareRequest(const TIdStream& body);
+  // The current URL's scheme is "https".
+  bool SecureUrl() const;
   void ConnectIfNeeded();
   void WriteRequest(const TIdStream& body);
   void ReadStatusAndHeaders();
@@ -150,5 +152,4 @@ class TIdHTTP {
   std::shared_ptr<TIdCookieManager> FCookieManager;
   TIdHTTPProtocolVersion FRequestVersion = pv1_0;  // the version the last request went out as
   bool FResponseRead = false;                      // a status line arrived in this cycle
-  bool FSecure = false;                            // the current URL's scheme is "https"
 };

@@ -8,28 +8,18 @@
 #include "platform/socket_error.h"
 #include "platform/tls_trust.h"
 
-namespace {
-
-using platform::kWsaConnAborted;
-using platform::kWsaShutdown;
-
-}  // namespace
-
-TIdTCPConnection::~TIdTCPConnection() { CloseSocket(); }
-
-void TIdTCPConnection::CloseSocket() { FEndpoint.Close(); }
+TIdTCPConnection::~TIdTCPConnection() { Disconnect(); }
 
 void TIdTCPConnection::Connect(const std::string& host, int port, int timeout_ms,
                                platform::TTlsTrust* trust) {
-  CloseSocket();
+  Disconnect();
   FInput.clear();
   FStart = 0;
   FPeerClosed = false;
   // The limit bounds the look-up, the connect and every later send; reads
   // get theirs in Receive().
-  const int limit = timeout_ms > 0 ? timeout_ms : 0;
   FEndpoint.SetReceiveLimit(0);
-  switch (FEndpoint.Connect(host, port, limit, limit)) {
+  switch (FEndpoint.Connect(host, port, timeout_ms, timeout_ms)) {
     case platform::TConnectFailure::None:
       break;
     case platform::TConnectFailure::Socket:
@@ -43,16 +33,16 @@ void TIdTCPConnection::Connect(const std::string& host, int port, int timeout_ms
     FEndpoint.SetReceiveLimit(ReadTimeout);
     std::string cause;
     if (!FEndpoint.StartTls(*trust, host, cause)) {
-      CloseSocket();
+      Disconnect();
       throw EIdTLSNegotiationFailed(cause);
     }
   }
 }
 
-void TIdTCPConnection::Disconnect() { CloseSocket(); }
+void TIdTCPConnection::Disconnect() { FEndpoint.Close(); }
 
 bool TIdTCPConnection::Connected() {
-  if (FPeerClosed) CloseSocket();
+  if (FPeerClosed) Disconnect();
   return FEndpoint.IsOpen();
 }
 
@@ -63,8 +53,9 @@ void TIdTCPConnection::CheckForDisconnect(int ms) {
 
 void TIdTCPConnection::RaiseSendFailure() {
   const int wsa = FEndpoint.Wsa();
-  if (wsa == kWsaConnAborted || wsa == platform::kWsaConnReset || wsa == kWsaShutdown) {
-    CloseSocket();
+  if (wsa == platform::kWsaConnAborted || wsa == platform::kWsaConnReset ||
+      wsa == platform::kWsaShutdown) {
+    Disconnect();
   }
   throw EIdSocketError(wsa);
 }
@@ -112,12 +103,13 @@ bool TIdTCPConnection::Receive(std::string& target) {
   }
   if (got < 0) {
     const int wsa = FEndpoint.Wsa();
-    if (wsa != kWsaConnAborted && wsa != kWsaShutdown) throw EIdSocketError(wsa);
-    CloseSocket();
+    if (wsa != platform::kWsaConnAborted && wsa != platform::kWsaShutdown)
+      throw EIdSocketError(wsa);
+    Disconnect();
     if (Buffered() == 0) throw EIdSocketError(wsa);
   }
   FPeerClosed = true;
-  CloseSocket();
+  Disconnect();
   return false;
 }
 

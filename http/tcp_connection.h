@@ -10,16 +10,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/tcp_endpoint.h"
-
-namespace platform {
-class TTlsTrust;
-}
+#include "platform/tcp_endpoint.h"  // also declares platform::TTlsTrust
 
 class TIdTCPConnection {
  public:
   TIdTCPConnection() = default;
-  ~TIdTCPConnection();  // closes the socket
+  ~TIdTCPConnection();  // disconnects
   TIdTCPConnection(const TIdTCPConnection&) = delete;
   TIdTCPConnection& operator=(const TIdTCPConnection&) = delete;
 
@@ -66,7 +62,6 @@ class TIdTCPConnection {
   void TakeBuffered(size_t count, std::string& sink, size_t limit);
   // Receives once into `target` (appending); false when the server closed.
   bool Receive(std::string& target);
-  void CloseSocket();
   [[noreturn]] void RaiseSendFailure();
   platform::TTcpEndpoint FEndpoint;
   std::string FInput;

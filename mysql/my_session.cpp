@@ -238,8 +238,7 @@ void TMySqlSession::ReadEndOfData(std::string_view packet) {
 void TMySqlSession::ReadColumnDefinitions(uint64_t count) {
   // Whole packets kept in memory: every definition is in before the first
   // row is asked for.
-  using TRows = std::vector<std::string>;
-  TRows rows;
+  std::vector<std::string> rows;
   while (true) {
     std::string_view packet = FNet.ReadPacket();
     if (IsEndOfData(packet, kEndAmongColumns)) {

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/socket_error.h"
+
 class TMyVio {
  public:
   virtual ~TMyVio() = default;
@@ -31,7 +33,7 @@ class TMyVio {
   virtual const std::string& LastError() const = 0;
   // The socket error number of a failed Connect, for the message head
   // ("connection refused" where a transport has none of its own).
-  virtual int ConnectError() const { return 10061; }
+  virtual int ConnectError() const { return platform::kWsaConnRefused; }
 };
 
 // Makes the transport of a session that connects to host and port. The

@@ -85,7 +85,7 @@ void TMySQLConnection::ParseServerVersion() {
   FMajor = platform::TextToInt(v.substr(0, dot));
   std::string minor = DigitRun(v, dot + 1);
   FMinor = platform::TextToInt(minor);
-  FRelease = platform::TextToInt(DigitRun(v, dot + 1 + minor.size() + 1));
+  platform::TextToInt(DigitRun(v, dot + 1 + minor.size() + 1));  // raises: no release number
 }
 
 void TMySQLConnection::Disconnect() {

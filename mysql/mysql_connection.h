@@ -75,7 +75,7 @@ class TMySQLConnection {
   TMySQLAPIDirect& FEngine;
   std::unique_ptr<TMySqlSession> FSession;
   std::string FServerVersion;
-  int FMajor = 0, FMinor = 0, FRelease = 0;
+  int FMajor = 0, FMinor = 0;
 };
 
 // True for the error codes after which the session is dropped.

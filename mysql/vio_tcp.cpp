@@ -46,8 +46,7 @@ TVioTcp::TVioTcp(std::string host, int port) : FHost(std::move(host)), FPort(por
 TVioTcp::~TVioTcp() { Close(); }
 
 void TVioTcp::SetTimeout(int seconds) {
-  FReceiveTimeout = seconds;
-  FConnectTimeout = seconds;
+  FTimeout = seconds;
   if (IsOpen()) FEndpoint.SetReceiveLimit(Milliseconds(seconds));
 }
 
@@ -60,8 +59,8 @@ bool TVioTcp::Fail(const char* what, int wsa) {
 
 bool TVioTcp::Connect() {
   FLastError.clear();
-  const int limit_ms = Milliseconds(FConnectTimeout);
-  FEndpoint.SetReceiveLimit(Milliseconds(FReceiveTimeout));
+  const int limit_ms = Milliseconds(FTimeout);
+  FEndpoint.SetReceiveLimit(limit_ms);
   switch (FEndpoint.Connect(FHost, FPort, limit_ms, limit_ms)) {
     case platform::TConnectFailure::None:
       break;
@@ -73,8 +72,8 @@ bool TVioTcp::Connect() {
       return Fail("connect", FEndpoint.Wsa());
   }
   FEndpoint.SetNoDelayAndKeepAlive();
-  // The send limit is set once, at connect, to the receive timeout.
-  FEndpoint.SetSendLimit(Milliseconds(FReceiveTimeout));
+  // The send limit is set once, at connect, to the timeout of that moment.
+  FEndpoint.SetSendLimit(limit_ms);
   return true;
 }
 

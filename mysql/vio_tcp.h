@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 #include "mysql/my_vio.h"
@@ -21,9 +20,9 @@ class TVioTcp final : public TMyVio {
   TVioTcp(const TVioTcp&) = delete;
   TVioTcp& operator=(const TVioTcp&) = delete;
 
-  // Receive timeout and name-lookup limit, in seconds.
+  // Limit in seconds of the name look-up, the connect, and then of every
+  // receive and send.
   void SetTimeout(int seconds) override;
-  int Timeout() const { return FReceiveTimeout; }
 
   // Resolves and connects; false on failure with LastError() set and the
   // socket closed.
@@ -45,8 +44,6 @@ class TVioTcp final : public TMyVio {
   const std::string& LastError() const override { return FLastError; }
   // 10061 refused, 11001 unknown host, 10060 timed out, 10049 a bad port...
   int ConnectError() const override { return FEndpoint.Wsa(); }
-  const std::string& Host() const { return FHost; }
-  int Port() const { return FPort; }
 
  private:
   bool Fail(const char* what, int wsa);
@@ -54,8 +51,7 @@ class TVioTcp final : public TMyVio {
 
   std::string FHost;
   int FPort;
-  int FConnectTimeout = 30;
-  int FReceiveTimeout = 30;
+  int FTimeout = 30;
   std::string FLastError;
   platform::TTcpEndpoint FEndpoint;
 };

@@ -59,38 +59,34 @@ void RunLookup(const std::string& host, TLookup& lookup) {
   lookup.Done.notify_all();
 }
 
-in_addr DottedQuadAddress(const std::string& host) {
-  unsigned parts[4] = {};
-  size_t i = 0;
-  for (unsigned& part : parts) {
-    while (i < host.size() && host[i] != '.')
-      part = part * 10 + static_cast<unsigned>(host[i++] - '0');
-    ++i;
-  }
-  in_addr addr{};
-  addr.s_addr = htonl(parts[0] << 24 | parts[1] << 16 | parts[2] << 8 | parts[3]);
-  return addr;
-}
-
-}  // namespace
-
-bool IsDottedQuad(const std::string& host) {
+// Four dot-separated decimal numbers, each 0 to 255, as one address in host
+// byte order; false for anything else.
+bool ParseDottedQuad(const std::string& host, uint32_t& address) {
   int parts = 0;
+  address = 0;
   size_t i = 0;
   while (i <= host.size()) {
     size_t end = host.find('.', i);
     if (end == std::string::npos) end = host.size();
     if (end == i || end - i > 3) return false;
-    int value = 0;
+    uint32_t value = 0;
     for (size_t k = i; k < end; ++k) {
       if (host[k] < '0' || host[k] > '9') return false;
-      value = value * 10 + (host[k] - '0');
+      value = value * 10 + static_cast<uint32_t>(host[k] - '0');
     }
     if (value > 255) return false;
+    address = address << 8 | value;
     ++parts;
     i = end + 1;
   }
   return parts == 4;
+}
+
+}  // namespace
+
+bool IsDottedQuad(const std::string& host) {
+  uint32_t address = 0;
+  return ParseDottedQuad(host, address);
 }
 
 // The TLS state of a connection; its BIO reads and writes through the
@@ -103,19 +99,18 @@ struct TTcpEndpoint::TTls {
     if (Ssl) SSL_free(Ssl);  // frees the BIO too
     if (Method) BIO_meth_free(Method);
   }
+
+  static int BioWrite(BIO* bio, const char* data, int n) {
+    auto* endpoint = static_cast<TTcpEndpoint*>(BIO_get_data(bio));
+    return static_cast<int>(endpoint->RawSend(data, static_cast<size_t>(n)));
+  }
+  static int BioRead(BIO* bio, char* dest, int n) {
+    auto* endpoint = static_cast<TTcpEndpoint*>(BIO_get_data(bio));
+    return static_cast<int>(endpoint->RawReceive(dest, static_cast<size_t>(n)));
+  }
 };
 
 namespace {
-
-int BioWrite(BIO* bio, const char* data, int n) {
-  auto* endpoint = static_cast<TTcpEndpoint*>(BIO_get_data(bio));
-  return static_cast<int>(endpoint->RawSendForTls(data, static_cast<size_t>(n)));
-}
-
-int BioRead(BIO* bio, char* dest, int n) {
-  auto* endpoint = static_cast<TTcpEndpoint*>(BIO_get_data(bio));
-  return static_cast<int>(endpoint->RawReceiveForTls(dest, static_cast<size_t>(n)));
-}
 
 long BioControl(BIO*, int cmd, long, void*) { return cmd == BIO_CTRL_FLUSH ? 1 : 0; }
 
@@ -193,10 +188,11 @@ TConnectFailure TTcpEndpoint::Connect(const std::string& host, int port, int loo
   sockaddr_in remote{};
   remote.sin_family = AF_INET;
   remote.sin_port = htons(static_cast<uint16_t>(port));
+  uint32_t quad = 0;
   if (SameText(host, "localhost")) {
     remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  } else if (IsDottedQuad(host)) {
-    remote.sin_addr = DottedQuadAddress(host);
+  } else if (ParseDottedQuad(host, quad)) {
+    remote.sin_addr.s_addr = htonl(quad);
   } else {
     auto lookup = std::make_shared<TLookup>();
     if (lookup_ms > 0) {
@@ -223,11 +219,9 @@ TConnectFailure TTcpEndpoint::Connect(const std::string& host, int port, int loo
     return TConnectFailure::Socket;
   }
   // The connect limit is the send limit of the socket until changed.
-  FSendLimit = -1;
-  SetSendLimit(connect_ms);
-  const int receive_limit = FReceiveLimit;
-  FReceiveLimit = 0;
-  SetReceiveLimit(receive_limit);
+  FSendLimit = std::max(connect_ms, 0);
+  ApplyLimit(SO_SNDTIMEO, FSendLimit);
+  ApplyLimit(SO_RCVTIMEO, FReceiveLimit);
   if (::connect(FSocket, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
     const int err = errno;
     Close();
@@ -261,10 +255,6 @@ ssize_t TTcpEndpoint::RawReceive(char* dest, size_t n) {
   return Failed(WsaFromErrno(errno));
 }
 
-ssize_t TTcpEndpoint::RawSendForTls(const char* data, size_t n) { return RawSend(data, n); }
-
-ssize_t TTcpEndpoint::RawReceiveForTls(char* dest, size_t n) { return RawReceive(dest, n); }
-
 bool TTcpEndpoint::Secure() const { return FTls != nullptr; }
 
 bool TTcpEndpoint::StartTls(TTlsTrust& trust, const std::string& host, std::string& cause) {
@@ -283,8 +273,8 @@ bool TTcpEndpoint::StartTls(TTlsTrust& trust, const std::string& host, std::stri
     ERR_clear_error();
     return false;
   }
-  BIO_meth_set_write(tls->Method, BioWrite);
-  BIO_meth_set_read(tls->Method, BioRead);
+  BIO_meth_set_write(tls->Method, TTls::BioWrite);
+  BIO_meth_set_read(tls->Method, TTls::BioRead);
   BIO_meth_set_ctrl(tls->Method, BioControl);
   BIO_meth_set_create(tls->Method, BioCreate);
   BIO* bio = BIO_new(tls->Method);

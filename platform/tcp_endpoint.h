@@ -95,12 +95,8 @@ class TTcpEndpoint {
   // read-ahead buffer stays.
   void Close(bool both_ways = false);
 
-  // For the TLS layer only: the plain send and receive beneath it.
-  ssize_t RawSendForTls(const char* data, size_t n);
-  ssize_t RawReceiveForTls(char* dest, size_t n);
-
  private:
-  struct TTls;
+  struct TTls;  // its BIO calls RawSend and RawReceive
   ssize_t RawSend(const char* data, size_t n);
   ssize_t RawReceive(char* dest, size_t n);
   ssize_t Failed(int wsa, bool limit = false);

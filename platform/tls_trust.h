@@ -33,7 +33,6 @@ class TTlsTrust {
   void Load();
   // The client context (TLS 1.2 or newer, peer verified); loads first.
   SSL_CTX* Context();
-  const std::string& CaFile() const { return FCaFile; }
 
  private:
   std::string FCaFile;

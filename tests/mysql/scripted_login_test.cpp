@@ -3,6 +3,9 @@
 // use, protocol and sequence faults, and the quit command.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "mysql/db_errors.h"
 #include "mysql/my_connection.h"
 #include "mysql/password_scramble.h"
@@ -29,6 +32,25 @@ void Point(TMyConnection& connection, const testsupport::TScriptedServer& server
   connection.SetConnectionTimeout(5);
 }
 
+// The packets a client sends for a connect and a disconnect against a server
+// scripted with a 4.1 login and the quit; `configure` adjusts the connection
+// after Point.
+std::vector<mysqltest::TSentPacket> LoginAndQuit(
+    const std::function<void(TMyConnection&)>& configure) {
+  testsupport::TScriptedServer server;
+  auto& script = server.AddConnection();
+  mysqltest::ScriptLogin41(script, kScramble);
+  script.ReadMySqlPacket();  // the quit
+  TMyConnection connection;
+  Point(connection, server);
+  configure(connection);
+  connection.Connect();
+  EXPECT_TRUE(connection.Connected());
+  connection.Disconnect();
+  EXPECT_TRUE(server.WaitDone());
+  return SplitPackets(server.Received(0));
+}
+
 std::string AsBytes(const TSha1Digest& d) {
   return std::string(reinterpret_cast<const char*>(d.data()), d.size());
 }
@@ -39,19 +61,8 @@ TEST(ScriptedLogin, LoginPacketCharacterSetStatementAndQuitOnA41Server) {
   // does not read.
   for (bool compress : {false, true}) {
     SCOPED_TRACE(compress ? "Compress on" : "Compress off");
-    testsupport::TScriptedServer server;
-    auto& script = server.AddConnection();
-    mysqltest::ScriptLogin41(script, kScramble);
-    script.ReadMySqlPacket();  // the quit
-    TMyConnection connection;
-    Point(connection, server);
-    connection.Options().SetCompress(compress);
-    connection.Connect();
-    EXPECT_TRUE(connection.Connected());
-    connection.Disconnect();
-    ASSERT_TRUE(server.WaitDone());
-
-    auto sent = SplitPackets(server.Received(0));
+    auto sent = LoginAndQuit(
+        [compress](TMyConnection& connection) { connection.Options().SetCompress(compress); });
     ASSERT_EQ(sent.size(), 3u);
     std::string expected_login = std::string("\x8F\xA2\x03\x00", 4)    // flags 238223
                                  + std::string("\x00\x00\x00\x40", 4)  // 1073741824
@@ -188,19 +199,11 @@ TEST(ScriptedLogin, FaultsOfTheConnectionPhase) {
 }
 
 TEST(ScriptedLogin, Utf8CharsetInCapitalsLogsInAsUtf8AndSendsTheTextUnchanged) {
-  testsupport::TScriptedServer server;
-  auto& script = server.AddConnection();
-  mysqltest::ScriptLogin41(script, kScramble);
-  script.ReadMySqlPacket();  // the quit
-  TMyConnection connection;
-  Point(connection, server);
-  connection.SetServer("127.0.0.1,backup-host");  // only the part before the comma is used
-  connection.SetUsername(platform::Utf8ToCp1251("Оператор"));
-  connection.Options().SetCharset("UTF8");
-  connection.Connect();
-  connection.Disconnect();
-  ASSERT_TRUE(server.WaitDone());
-  auto sent = SplitPackets(server.Received(0));
+  auto sent = LoginAndQuit([](TMyConnection& connection) {
+    connection.SetServer("127.0.0.1,backup-host");  // only the part before the comma is used
+    connection.SetUsername(platform::Utf8ToCp1251("Оператор"));
+    connection.Options().SetCharset("UTF8");
+  });
   ASSERT_EQ(sent.size(), 3u);
   EXPECT_EQ(sent[0].Payload[8], 33);
   EXPECT_EQ(sent[0].Payload.substr(32, 17), std::string("Оператор") + '\0');
