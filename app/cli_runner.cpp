@@ -73,7 +73,7 @@ int RunCliExport(const TCliOptions& options) {
     try {
       trust->Load();
     } catch (const platform::ETlsTrustError& error) {
-      std::fprintf(stderr, "%s\n", error.what());
+      std::fprintf(stderr, "--ca-file %s\n", error.what());
       return 2;
     }
   }

@@ -20,7 +20,7 @@ void AddCaFile(X509_STORE* store, const std::string& path) {
   if (!file) {
     const int err = errno;
     ERR_clear_error();
-    throw ETlsTrustError("--ca-file " + path + ": cannot be read (" + std::strerror(err) + ")");
+    throw ETlsTrustError(path + ": cannot be read (" + std::strerror(err) + ")");
   }
   int added = 0;
   while (X509* cert = PEM_read_bio_X509(file, nullptr, nullptr, nullptr)) {
@@ -29,7 +29,7 @@ void AddCaFile(X509_STORE* store, const std::string& path) {
   }
   ERR_clear_error();  // the end of the file reads as an error
   BIO_free(file);
-  if (added == 0) throw ETlsTrustError("--ca-file " + path + ": holds no PEM certificate");
+  if (added == 0) throw ETlsTrustError(path + ": holds no PEM certificate");
 }
 
 }  // namespace
